@@ -1,0 +1,155 @@
+#include "platform/message_target.h"
+#include "platform/worker_thread.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <vector>
+
+using namespace orvix;
+
+namespace {
+
+// A window that records the messages it handles and the thread it handled them on.
+class RecordingWindow : public QObject, public MessageTarget {
+public:
+    struct Handled {
+        int message;
+        WParam wParam;
+        LParam lParam;
+        QThread* thread;
+    };
+    std::vector<Handled> handled;
+    int result = 1;
+    std::function<void()> duringHandler;
+
+    int onMessage(int message, WParam wParam, LParam lParam) override {
+        handled.push_back({message, wParam, lParam, QThread::currentThread()});
+        if (duringHandler)
+            duringHandler();
+        return result;
+    }
+};
+
+} // namespace
+
+class TestWindowMessages : public QObject {
+    Q_OBJECT
+private slots:
+    void sameThreadDeliveryIsImmediate() {
+        RecordingWindow window;
+        window.result = 0;
+        QCOMPARE(sendMessage(&window, Msg::Reply, 15, 42), 0);
+        QCOMPARE(window.handled.size(), size_t(1));
+        QCOMPARE(window.handled[0].message, 1034);
+        QCOMPARE(window.handled[0].wParam, WParam(15));
+        QCOMPARE(window.handled[0].lParam, LParam(42));
+    }
+
+    void windowWithoutHandlerIgnoresMessages() {
+        QObject plain;
+        QCOMPARE(sendMessage(&plain, Msg::Reply), 0);
+        QCOMPARE(sendMessage(nullptr, Msg::Reply), 0);
+    }
+
+    void workerDeliveryBlocksUntilHandledOnWindowThread() {
+        RecordingWindow window;
+        window.result = 1;
+        std::atomic<int> results{0};
+        std::atomic<int> handledWhenReturned{-1};
+        WorkerThread worker([&](WorkerThread&) {
+            for (int i = 1; i <= 3; ++i) {
+                results += sendMessage(&window, Msg::ReceiveStep, i, 0);
+                // The handler has run by the time the call returns.
+                handledWhenReturned = static_cast<int>(window.handled.size());
+                if (handledWhenReturned != i)
+                    return;
+            }
+        });
+        QSignalSpy finished(&worker, &QThread::finished);
+        worker.start();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(results.load(), 3);
+        QCOMPARE(handledWhenReturned.load(), 3);
+        for (const auto& h : window.handled)
+            QCOMPARE(h.thread, QThread::currentThread());
+        QCOMPARE(window.handled[2].wParam, WParam(3));
+    }
+
+    void stoppingWakesWorkerBlockedInDelivery() {
+        // The window thread never runs its event loop here, so the delivery can only end by
+        // the stop: the join in the destructor must not deadlock.
+        RecordingWindow window;
+        std::atomic<int> result{-1};
+        std::atomic<bool> started{false};
+        {
+            WorkerThread worker([&](WorkerThread&) {
+                started = true;
+                result = sendMessage(&window, Msg::SendStep, 1, 0);
+            });
+            worker.start();
+            // Wait without running the event loop, which would handle the delivery.
+            while (!started.load())
+                QThread::yieldCurrentThread();
+            QThread::msleep(20);
+        }
+        QCOMPARE(result.load(), 0);
+        // The abandoned delivery must not run later.
+        QCoreApplication::processEvents();
+        QVERIFY(window.handled.empty());
+    }
+
+    void stoppingEndsSleepAtOnce() {
+        std::atomic<bool> sleptFully{true};
+        WorkerThread worker(
+            [&](WorkerThread& self) { sleptFully = self.sleepFor(std::chrono::hours(1)); });
+        worker.start();
+        QTest::qWait(10);
+        worker.stop();
+        QVERIFY(worker.wait(5000));
+        QVERIFY(!sleptFully.load());
+    }
+
+    void pollingLoopStopsCleanlyWhileWindowHandlesMessages() {
+        // A worker shaped like the chat pollers: deliver a step, wait on a flag, sleep; the
+        // window keeps handling steps until the worker is destroyed from the window thread.
+        RecordingWindow window;
+        std::atomic<int> done{0};
+        window.duringHandler = [&] { done = 1; };
+        auto worker = std::make_unique<WorkerThread>([&](WorkerThread& self) {
+            while (!self.isStopping()) {
+                done = 0;
+                sendMessage(&window, Msg::ReceiveStep);
+                for (int i = 0; i < 50 && done == 0 && self.sleepFor(std::chrono::milliseconds(1));
+                     ++i) {
+                }
+                self.sleepFor(std::chrono::milliseconds(1));
+            }
+        });
+        worker->start();
+        QTRY_VERIFY(window.handled.size() >= 5);
+        worker.reset(); // stop and join from the window thread
+        const size_t count = window.handled.size();
+        QCoreApplication::processEvents();
+        QCOMPARE(window.handled.size(), count);
+    }
+
+    void plainThreadDeliveryUsesBlockingCall() {
+        RecordingWindow window;
+        window.result = 1;
+        std::atomic<int> result{-1};
+        QThread* plain =
+            QThread::create([&] { result = sendMessage(&window, Msg::Upload, 2, 2048); });
+        plain->start();
+        QTRY_COMPARE(result.load(), 1);
+        plain->wait();
+        delete plain;
+        QCOMPARE(window.handled.at(0).lParam, LParam(2048));
+        QCOMPARE(window.handled.at(0).thread, QThread::currentThread());
+    }
+};
+
+QTEST_MAIN(TestWindowMessages)
+#include "tst_window_messages.moc"
