@@ -1,6 +1,37 @@
+#include "app/orvix_win_app.h"
+#include "document_templates.h"
+#include "platform/qt_sound_player.h"
+#include "platform/qt_ui_services.h"
+#include "platform/resources.h"
+#include "platform/system_environment.h"
+#include "platform/web_engine_browser.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    return 0;
+    // The embedded browser shares its graphics context with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("OrvixWin"));
+    QApplication::setWindowIcon(orvix::res::icon(orvix::res::ProgramIcon));
+    // The program ends when its main window closes after the end of the session, not when the
+    // last visible window closes (the login dialog is one).
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    orvix::SystemEnvironment environment;
+    orvix::QtUiServices ui;
+    orvix::QtSoundPlayer sound;
+    COrvixWinApp::Services services;
+    services.environment = &environment;
+    services.ui = &ui;
+    services.sound = &sound;
+    services.makeBrowser = [](QWidget* parent) {
+        return std::make_unique<orvix::WebEngineBrowser>(parent);
+    };
+
+    COrvixWinApp app(services);
+    orvix::registerDocumentTemplates(app);
+    if (!app.InitInstance(QApplication::arguments()))
+        return 1;
+    return QApplication::exec();
 }

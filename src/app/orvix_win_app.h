@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/document_template.h"
 #include "app/session_record.h"
 
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class CDibPicture;
 class CMainFrame;
@@ -58,6 +60,11 @@ public:
         OpenStoreContent,
     };
 
+    // Title of the program's message boxes.
+    static inline const QString ApplicationTitle = QStringLiteral("OrvixWin");
+    // The server the login goes to: ORVIX_SERVER from the environment, else this default.
+    static inline const QString DefaultServerAddress = QStringLiteral("127.0.0.1:8080");
+
     explicit COrvixWinApp(Services services, QObject* parent = nullptr);
     ~COrvixWinApp() override;
 
@@ -66,6 +73,17 @@ public:
 
     // Start-up: false when the program must end (exit code 1) without any window.
     bool InitInstance(const QStringList& arguments);
+
+    // The kinds of window the program opens, registered before start-up in this order: main
+    // launcher, chat, image, content editor, post view, store, post list.
+    void AddDocTemplate(orvix::DocumentTemplate documentTemplate);
+    const std::vector<orvix::DocumentTemplate>& documentTemplates() const { return m_templates; }
+    // Opens a new window of a template (0-based); nullptr when it cannot be created.
+    QWidget* OpenDocumentFile(std::size_t templateIndex);
+
+    QString builtInServerAddress() const;
+    // Sets the session's server address, both the wide and the narrow copy.
+    void setServerAddress(const QString& address);
 
     orvix::SessionRecord& session() { return m_session; }
     const orvix::SessionRecord& session() const { return m_session; }
@@ -92,8 +110,7 @@ public:
     void OnAppAbout();
 
     void registerWindow(Window which, QWidget* window);
-    template <class T = QWidget> T* window(Window which) const
-    {
+    template <class T = QWidget> T* window(Window which) const {
         auto it = m_windows.find(which);
         return it == m_windows.end() ? nullptr : qobject_cast<T*>(it->second.data());
     }
@@ -112,4 +129,5 @@ private:
     QImage m_defaultMemberPicture;
     std::map<Window, QPointer<QWidget>> m_windows;
     std::map<Action, std::function<void()>> m_actions;
+    std::vector<orvix::DocumentTemplate> m_templates;
 };

@@ -1,0 +1,10 @@
+#include "board/orvix_frame.h"
+
+#include "app/orvix_win_app.h"
+
+COrvixFrame::COrvixFrame(QWidget* parent)
+    : FrameWindow(Caption::WithSystemMenu, parent) {
+    placeAt(centredLeft(800), 180, 700, 600);
+    if (auto* app = COrvixWinApp::instance())
+        app->registerWindow(COrvixWinApp::Window::PostFrame, this);
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/frame_window.h"
+
+// The post view window; closing it only hides it.
+class COrvixFrame : public orvix::FrameWindow {
+    Q_OBJECT
+public:
+    explicit COrvixFrame(QWidget* parent = nullptr);
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/frame_window.h"
+
+// The chat window: a fixed-size window without close box, centred, 200 pixels from the top.
+class CChatFrame : public orvix::FrameWindow {
+    Q_OBJECT
+public:
+    explicit CChatFrame(QWidget* parent = nullptr);
+};

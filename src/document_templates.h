@@ -1,0 +1,11 @@
+#pragma once
+
+class COrvixWinApp;
+
+namespace orvix {
+
+// Registers the program's seven kinds of window with the application object, in the order
+// start-up expects: main launcher, chat, image, content editor, post view, store, post list.
+void registerDocumentTemplates(COrvixWinApp& app);
+
+} // namespace orvix

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/frame_window.h"
+
+// The content editor's window: without close box; it is hidden, never destroyed.
+class CContentFrame : public orvix::FrameWindow {
+    Q_OBJECT
+public:
+    explicit CContentFrame(QWidget* parent = nullptr);
+};

@@ -1,0 +1,34 @@
+#include "platform/frame_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace orvix {
+
+FrameWindow::FrameWindow(Caption caption, QWidget* parent)
+    : QMainWindow(parent) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (caption == Caption::WithSystemMenu)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    setWindowFlags(flags);
+}
+
+void FrameWindow::placeAt(int left, int top, int width, int height) {
+    setGeometry(left, top, width, height);
+}
+
+int FrameWindow::centredLeft(int width) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 0;
+    const QRect area = screen->availableGeometry();
+    return area.x() + (area.width() - width) / 2;
+}
+
+void FrameWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    hide();
+}
+
+} // namespace orvix

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QMainWindow>
+
+namespace orvix {
+
+// A top-level frame of a feature window. Feature windows live for the whole run: a close
+// request (the close box, the keyboard) only hides them.
+class FrameWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class Caption {
+        WithSystemMenu,    // caption with close box
+        WithoutSystemMenu, // caption only: the window cannot be closed by the member
+    };
+
+    explicit FrameWindow(Caption caption, QWidget* parent = nullptr);
+
+    // Places the frame at (left, top) with an outer size of width × height.
+    void placeAt(int left, int top, int width, int height);
+
+    // Left edge that centres a window of the given width on the primary screen's work area
+    // (integer division, as all windows of the program compute it).
+    static int centredLeft(int width);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+} // namespace orvix
