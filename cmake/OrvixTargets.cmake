@@ -28,7 +28,8 @@ set(ORVIX_TEST_ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen"
     "QTWEBENGINE_DISABLE_SANDBOX=1"
     "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu"
-    "ASAN_OPTIONS=new_delete_type_mismatch=0:detect_leaks=0"
+    "ASAN_OPTIONS=new_delete_type_mismatch=0:detect_leaks=1"
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     "QT_LOGGING_RULES=qt.qpa.*=false")
 
