@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QSet>
 #include <QTemporaryDir>
@@ -178,6 +179,18 @@ private slots:
         // What is saved has no alpha.
         QVERIFY(picture.SaveAs(path(QStringLiteral("flat.png"))));
         QVERIFY(!QImage(path(QStringLiteral("flat.png"))).hasAlphaChannel());
+    }
+
+    void photosTakenSidewaysAreTurnedUpright() {
+        QImage sideways(8, 4, QImage::Format_RGB32);
+        sideways.fill(qRgb(200, 30, 30));
+        QImageWriter writer(path(QStringLiteral("turned.jpg")), "jpeg");
+        writer.setTransformation(QImageIOHandler::TransformationRotate90);
+        QVERIFY(writer.write(sideways));
+        CDibPicture picture;
+        QVERIFY(picture.Load(path(QStringLiteral("turned.jpg"))));
+        QCOMPARE(picture.header().width, 4);
+        QCOMPARE(picture.height(), 8);
     }
 
     void badFilesFailAndLeaveTheHolderAsItWas() {

@@ -256,9 +256,9 @@ private slots:
     void slowButSteadyServerIsNotCutOff() {
         QList<ScriptedServer::Piece> pieces{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n"}};
         for (const char* piece : {"a", "b", "c", "d", "e", "f"})
-            pieces.append({piece, 120});
+            pieces.append({piece, 250});
         ScriptedServer server(pieces);
-        QCOMPARE(UrlDownload(400ms).run(server.address(QStringLiteral("/x")), target()), 1);
+        QCOMPARE(UrlDownload(800ms).run(server.address(QStringLiteral("/x")), target()), 1);
         QCOMPARE(contents(target()), QByteArray("abcdef"));
     }
 
