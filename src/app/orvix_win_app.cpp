@@ -1,5 +1,6 @@
 #include "app/orvix_win_app.h"
 
+#include "app/about_dlg.h"
 #include "app/fonts.h"
 #include "app/login_dlg.h"
 #include "app/settings_file.h"
@@ -215,4 +216,9 @@ void COrvixWinApp::ShowChatWindows(bool show) {
         return;
     chat->setWindowTitle(QStringLiteral("채팅"));
     chat->setVisible(show);
+}
+
+void COrvixWinApp::OnAppAbout() {
+    CAboutDlg about;
+    ui().runModal(about);
 }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/template_dialog.h"
+
+// The About box: the program's icon, name and version, and the maker's notice.
+class CAboutDlg : public orvix::TemplateDialog {
+    Q_OBJECT
+public:
+    static constexpr int ResourceId = 100;
+    static constexpr int IconId = 1029;
+    static constexpr int VersionTextId = 1030;
+    static constexpr int NoticeTextId = 1031;
+
+    explicit CAboutDlg(QWidget* parent = nullptr);
+
+    static orvix::DialogTemplate dialogTemplate();
+};

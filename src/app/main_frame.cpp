@@ -1,0 +1,113 @@
+#include "app/main_frame.h"
+
+#include "app/orvix_win_app.h"
+#include "app/orvix_win_view.h"
+#include "app/ui_text.h"
+#include "net/orvi_http.h"
+#include "platform/resources.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMetaMethod>
+#include <QScreen>
+
+#include <cstdlib>
+
+namespace {
+
+using Window = COrvixWinApp::Window;
+
+COrvixWinApp& app() {
+    COrvixWinApp* instance = COrvixWinApp::instance();
+    Q_ASSERT(instance);
+    return *instance;
+}
+
+int workAreaWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().width() : CMainFrame::Width;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent)
+    , m_view(new COrvixWinView(this)) {
+    // Caption, system menu, sizing border and minimise box; no maximise box, no menu bar.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(orvix::uiText(orvix::UiRow::Product, orvix::StoreTextColumn));
+    setWindowIcon(orvix::res::icon(orvix::res::ProgramIcon));
+    setCentralWidget(m_view);
+    setGeometry(QRect(initialPosition(workAreaWidth()), QSize(Width, Height)));
+    connect(m_view, &COrvixWinView::exitRequested, this, &CMainFrame::OnExitRequested);
+    app().registerWindow(Window::Main, this);
+    m_view->OnInitialUpdate();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QPoint CMainFrame::initialPosition(int workAreaWidth) {
+    return QPoint((workAreaWidth - Width) / 2, Top);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        const bool minimised = windowState() & Qt::WindowMinimized;
+        const bool wasMinimised = change->oldState() & Qt::WindowMinimized;
+        // Restoring does not bring the feature windows back; the launcher does.
+        if (minimised && !wasMinimised) {
+            COrvixWinApp& application = app();
+            if (QWidget* postList = application.window(Window::PostListFrame))
+                postList->hide();
+            if (QWidget* post = application.window(Window::PostFrame))
+                post->hide();
+            application.ShowChatWindows(false);
+        }
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_ended) {
+        event->accept();
+        return;
+    }
+    // The window stays until the server has answered; each Close asks again.
+    SendEndOfSession();
+    event->ignore();
+}
+
+void CMainFrame::SendEndOfSession() {
+    const orvix::SessionRecord& session = app().session();
+    ++m_requestsSent;
+    orvix::COrviHttp::Send(session.serverAddress, session.serverAddressNarrow,
+                           QByteArrayLiteral("/android/closeusepc.php"),
+                           QStringLiteral("deviceid=%1").arg(session.deviceId), this);
+}
+
+int CMainFrame::onMessage(int message, orvix::WParam, orvix::LParam) {
+    if (message != orvix::Msg::Reply)
+        return 0;
+    // Any reply ends the session; a second reply (after a repeated Close) finds it ended.
+    if (m_ended)
+        return 1;
+    m_ended = true;
+    close();
+    if (isSignalConnected(QMetaMethod::fromSignal(&CMainFrame::sessionEnded)))
+        emit sessionEnded();
+    else
+        QCoreApplication::quit();
+    return 1;
+}
+
+void CMainFrame::OnExitRequested(int code) {
+    if (isSignalConnected(QMetaMethod::fromSignal(&CMainFrame::exitRequested))) {
+        emit exitRequested(code);
+        return;
+    }
+    std::exit(code);
+}

@@ -1,0 +1,228 @@
+#include "app/orvix_win_view.h"
+
+#include "app/orvix_win_app.h"
+#include "app/ui_text.h"
+#include "app/upgrade_dlg.h"
+#include "platform/resources.h"
+#include "platform/ui_services.h"
+
+#include <QAction>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <array>
+
+namespace {
+
+using Window = COrvixWinApp::Window;
+using Action = COrvixWinApp::Action;
+
+struct ButtonSpec {
+    int number;
+    orvix::UiRow name;
+    int normal;
+    int pressed;
+};
+
+// The strip from left to right; every picture is as large as its button.
+constexpr std::array kButtonSpecs{
+    ButtonSpec{COrvixWinView::Chatting, orvix::UiRow::Chatting, orvix::res::LauncherChatting,
+               orvix::res::LauncherChattingPressed},
+    ButtonSpec{COrvixWinView::Square, orvix::UiRow::SquareButton, orvix::res::LauncherSquare,
+               orvix::res::LauncherSquarePressed},
+    ButtonSpec{COrvixWinView::Story, orvix::UiRow::Story, orvix::res::LauncherStory,
+               orvix::res::LauncherStoryPressed},
+    ButtonSpec{COrvixWinView::Information, orvix::UiRow::MyInformation,
+               orvix::res::LauncherInformation, orvix::res::LauncherInformationPressed},
+    ButtonSpec{COrvixWinView::AddStore, orvix::UiRow::AddStore, orvix::res::LauncherAddStore,
+               orvix::res::LauncherAddStorePressed},
+};
+
+constexpr int kButtonWidth = 96;
+constexpr int kButtonHeight = 132;
+
+COrvixWinApp& app() {
+    COrvixWinApp* instance = COrvixWinApp::instance();
+    Q_ASSERT(instance);
+    return *instance;
+}
+
+QString aboutText(int country) {
+    switch (country) {
+    case orvix::Country::Korea:
+        return QStringLiteral("Orvix 정보");
+    case orvix::Country::China:
+        return QStringLiteral("关于Orvix");
+    default:
+        return QStringLiteral("About Orvix");
+    }
+}
+
+void hideWindow(Window which) {
+    if (QWidget* window = app().window(which))
+        window->hide();
+}
+
+} // namespace
+
+COrvixWinView::COrvixWinView(QWidget* parent)
+    : QWidget(parent)
+    , m_aboutAction(new QAction(aboutText(app().session().country), this)) {
+    connect(m_aboutAction, &QAction::triggered, this, [] { app().OnAppAbout(); });
+    addAction(m_aboutAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+COrvixWinView::~COrvixWinView() = default;
+
+void COrvixWinView::OnInitialUpdate() {
+    CreateButtons();
+    update();
+    CheckVersion();
+}
+
+void COrvixWinView::CreateButtons() {
+    m_buttons.clear();
+    m_pressed = 0;
+    const int country = app().session().country;
+    int left = 0;
+    for (const ButtonSpec& spec : kButtonSpecs) {
+        m_buttons.emplace_back(orvix::res::bitmap(spec.normal), orvix::res::bitmap(spec.pressed),
+                               QRect(left, 0, kButtonWidth, kButtonHeight), this,
+                               orvix::uiText(spec.name, country), spec.number);
+        left += kButtonWidth;
+    }
+}
+
+void COrvixWinView::CheckVersion() {
+    const orvix::SessionRecord& session = app().session();
+    if (orvix::SessionRecord::clientVersionCode == session.latestVersionCode)
+        return;
+    UpGradeDlg dialog;
+    app().ui().runModal(dialog);
+    if (const auto code = dialog.requestedExitCode())
+        emit exitRequested(*code);
+}
+
+int COrvixWinView::buttonAt(const QPoint& point) const {
+    for (const CLauncherButton& button : m_buttons) {
+        if (button.contains(point))
+            return button.number();
+    }
+    return 0;
+}
+
+void COrvixWinView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const CLauncherButton& button : m_buttons) {
+        if (button.number() == m_pressed)
+            button.drawPressed(painter);
+        else
+            button.drawNormal(painter);
+    }
+}
+
+void COrvixWinView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_pressed = buttonAt(event->position().toPoint());
+    // The pressed picture shows at once, not at the next idle paint.
+    if (m_pressed != 0)
+        repaint();
+}
+
+void COrvixWinView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    for (const CLauncherButton& button : m_buttons) {
+        if (button.contains(point))
+            button.sendCommand();
+    }
+    m_pressed = 0;
+    update();
+}
+
+bool COrvixWinView::event(QEvent* event) {
+    // The pictures carry no text: the button's name shows as its tool tip.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        for (const CLauncherButton& button : m_buttons) {
+            if (button.contains(help->pos())) {
+                QToolTip::showText(help->globalPos(), button.name(), this, button.rect());
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+int COrvixWinView::onMessage(int message, orvix::WParam wParam, orvix::LParam) {
+    if (message != orvix::Msg::LauncherCommand)
+        return 0;
+    if (wParam < Chatting || wParam > AddStore)
+        return 0;
+    return OnLauncherCommand(static_cast<int>(wParam));
+}
+
+int COrvixWinView::OnLauncherCommand(int number) {
+    // A feature that has not registered its window or action yet leaves its button inert.
+    switch (number) {
+    case Chatting:
+        ToggleChatting();
+        return 1;
+    case Square:
+        ToggleSquare();
+        return 1;
+    case Story:
+        app().runAction(Action::OpenDocumentLibrary);
+        return 1;
+    case Information:
+        app().runAction(Action::OpenMemberContent);
+        return 1;
+    case AddStore:
+        app().runAction(Action::OpenStoreContent);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void COrvixWinView::ToggleChatting() {
+    COrvixWinApp& application = app();
+    if (!application.window(Window::ChatView))
+        return;
+    hideWindow(Window::PostListFrame);
+    hideWindow(Window::PostFrame);
+    QWidget* chat = application.window(Window::ChatFrame);
+    application.ShowChatWindows(!chat || !chat->isVisible());
+}
+
+void COrvixWinView::ToggleSquare() {
+    COrvixWinApp& application = app();
+    QWidget* postList = application.window(Window::PostListFrame);
+    if (!postList)
+        return;
+    if (postList->isVisible()) {
+        application.ShowChatWindows(false);
+        postList->hide();
+        hideWindow(Window::PostFrame);
+        return;
+    }
+    // The request for a fresh list only goes out; its reply fills the list later, so the chat
+    // windows can be hidden after it without changing anything the member sees.
+    if (application.runAction(Action::RequestPostList)) {
+        application.ShowChatWindows(false);
+        postList->show();
+    }
+}
