@@ -1,0 +1,77 @@
+#include "server_process.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+namespace orvix::test {
+
+ServerProcess::ServerProcess(QString binary)
+    : m_binary(std::move(binary))
+{
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+}
+
+ServerProcess::~ServerProcess()
+{
+    stop();
+}
+
+bool ServerProcess::start(const QStringList& extraOptions)
+{
+    QStringList arguments{QStringLiteral("serve"),       QStringLiteral("--data"),
+                          m_data.path(),                 QStringLiteral("--bind"),
+                          QStringLiteral("127.0.0.1"),   QStringLiteral("--http-port"),
+                          QStringLiteral("0"),           QStringLiteral("--upload-port"),
+                          QStringLiteral("0")};
+    arguments << extraOptions;
+    m_process.start(m_binary, arguments);
+    if (!m_process.waitForStarted(10000))
+        return false;
+    static const QRegularExpression ready(
+        QStringLiteral("http [^ ,]*:(\\d+).*upload [^ ,]*:(\\d+)"));
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        if (!m_process.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
+            break;
+        m_output += m_process.readAll();
+        const auto match = ready.match(QString::fromUtf8(m_output));
+        if (match.hasMatch()) {
+            m_httpPort = static_cast<quint16>(match.captured(1).toUInt());
+            m_uploadPort = static_cast<quint16>(match.captured(2).toUInt());
+            return true;
+        }
+    }
+    return false;
+}
+
+void ServerProcess::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(10000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    m_output += m_process.readAll();
+}
+
+QByteArray ServerProcess::admin(const QStringList& arguments) const
+{
+    QProcess process;
+    process.start(m_binary, QStringList{QStringLiteral("admin"), QStringLiteral("--data"),
+                                        m_data.path()}
+                                + arguments);
+    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
+        return {};
+    QByteArray output = process.readAllStandardOutput();
+    return output.isNull() ? QByteArray("") : output;
+}
+
+QString ServerProcess::httpAddress() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_httpPort);
+}
+
+} // namespace orvix::test

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace orvix::test {
+
+// The reference server run as a child process on free loopback ports, with a data folder of
+// its own that is removed afterwards.
+class ServerProcess {
+public:
+    explicit ServerProcess(QString binary);
+    ~ServerProcess();
+
+    // Starts "serve" with the given extra options and waits for its ready line.
+    bool start(const QStringList& extraOptions = {});
+    void stop();
+
+    // Runs an admin command on the same data folder; returns its standard output, or a null
+    // array when it failed.
+    QByteArray admin(const QStringList& arguments) const;
+
+    QString dataFolder() const { return m_data.path(); }
+    quint16 httpPort() const { return m_httpPort; }
+    quint16 uploadPort() const { return m_uploadPort; }
+    QString httpAddress() const;
+    QByteArray output() const { return m_output; }
+
+private:
+    QString m_binary;
+    QTemporaryDir m_data;
+    QProcess m_process;
+    QByteArray m_output;
+    quint16 m_httpPort = 0;
+    quint16 m_uploadPort = 0;
+};
+
+} // namespace orvix::test
