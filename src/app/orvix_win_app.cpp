@@ -179,7 +179,7 @@ void COrvixWinApp::StoreLoginResult(const QString& memberId, const QString& pass
 
 void COrvixWinApp::LoadMemberPhoto() {
     if (!m_session.memberPhotoPath.isEmpty()) {
-        auto photo = std::make_unique<CDibPicture>();
+        auto photo = std::make_unique<orvix::CDibPicture>();
         if (photo->Load(m_session.memberPhotoPath)) {
             m_memberPhoto = std::move(photo);
             return;

@@ -12,11 +12,11 @@
 #include <memory>
 #include <vector>
 
-class CDibPicture;
 class CMainFrame;
 
 namespace orvix {
 class BrowserControl;
+class CDibPicture;
 class Environment;
 class SoundPlayer;
 class UiServices;
@@ -100,7 +100,7 @@ public:
                           const QString& imageServerAddress, const QString& photoMarker);
     // Loads the member photo (start-up), falling back to the default picture.
     void LoadMemberPhoto();
-    const CDibPicture* memberPhoto() const { return m_memberPhoto.get(); }
+    const orvix::CDibPicture* memberPhoto() const { return m_memberPhoto.get(); }
     const QImage& defaultMemberPicture() const { return m_defaultMemberPicture; }
 
     // Shows or hides the chat window and its input panels.
@@ -125,7 +125,7 @@ public:
 private:
     Services m_services;
     orvix::SessionRecord m_session;
-    std::unique_ptr<CDibPicture> m_memberPhoto;
+    std::unique_ptr<orvix::CDibPicture> m_memberPhoto;
     QImage m_defaultMemberPicture;
     std::map<Window, QPointer<QWidget>> m_windows;
     std::map<Action, std::function<void()>> m_actions;

@@ -9,8 +9,7 @@
 
 namespace orvix::test {
 
-QByteArray HttpPeer::Request::header(const QByteArray& name) const
-{
+QByteArray HttpPeer::Request::header(const QByteArray& name) const {
     const QByteArray prefix = name.toLower() + ':';
     for (const QByteArray& line : head.split('\n')) {
         const QByteArray trimmed = line.trimmed();
@@ -21,8 +20,7 @@ QByteArray HttpPeer::Request::header(const QByteArray& name) const
 }
 
 HttpPeer::HttpPeer(Handler handler)
-    : m_handler(std::move(handler))
-{
+    : m_handler(std::move(handler)) {
     m_context = new QObject;
     m_context->moveToThread(&m_thread);
     m_thread.start();
@@ -39,38 +37,37 @@ HttpPeer::HttpPeer(Handler handler)
                     auto buffer = std::make_shared<QByteArray>();
                     QObject::connect(socket, &QTcpSocket::disconnected, socket,
                                      &QObject::deleteLater);
-                    QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                                     [this, socket, buffer, clock] {
-                        buffer->append(socket->readAll());
-                        const qsizetype end = buffer->indexOf("\r\n\r\n");
-                        if (end < 0)
-                            return;
-                        Request request;
-                        request.head = buffer->left(end);
-                        const qsizetype length = request.header("Content-Length").toLongLong();
-                        if (buffer->size() < end + 4 + length)
-                            return;
-                        request.raw = buffer->left(end + 4 + length);
-                        request.body = buffer->mid(end + 4, length);
-                        const QList<QByteArray> words = request.head.split(' ');
-                        request.method = words.value(0);
-                        request.path = words.value(1);
-                        request.receivedAtMs = clock->elapsed();
-                        buffer->clear();
-                        record(request);
-                        const QByteArray answer = m_handler ? m_handler(request) : QByteArray();
-                        if (!answer.isEmpty())
-                            socket->write(answer);
-                        socket->disconnectFromHost();
-                    });
+                    QObject::connect(
+                        socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, clock] {
+                            buffer->append(socket->readAll());
+                            const qsizetype end = buffer->indexOf("\r\n\r\n");
+                            if (end < 0)
+                                return;
+                            Request request;
+                            request.head = buffer->left(end);
+                            const qsizetype length = request.header("Content-Length").toLongLong();
+                            if (buffer->size() < end + 4 + length)
+                                return;
+                            request.raw = buffer->left(end + 4 + length);
+                            request.body = buffer->mid(end + 4, length);
+                            const QList<QByteArray> words = request.head.split(' ');
+                            request.method = words.value(0);
+                            request.path = words.value(1);
+                            request.receivedAtMs = clock->elapsed();
+                            buffer->clear();
+                            record(request);
+                            const QByteArray answer = m_handler ? m_handler(request) : QByteArray();
+                            if (!answer.isEmpty())
+                                socket->write(answer);
+                            socket->disconnectFromHost();
+                        });
                 }
             });
         },
         Qt::BlockingQueuedConnection);
 }
 
-HttpPeer::~HttpPeer()
-{
+HttpPeer::~HttpPeer() {
     QMetaObject::invokeMethod(
         m_context,
         [this] {
@@ -82,33 +79,28 @@ HttpPeer::~HttpPeer()
     m_thread.wait();
 }
 
-QString HttpPeer::address() const
-{
+QString HttpPeer::address() const {
     return QStringLiteral("127.0.0.1:%1").arg(m_port);
 }
 
-void HttpPeer::record(const Request& request)
-{
+void HttpPeer::record(const Request& request) {
     QMutexLocker lock(&m_mutex);
     m_requests.append(request);
 }
 
-QList<HttpPeer::Request> HttpPeer::requests() const
-{
+QList<HttpPeer::Request> HttpPeer::requests() const {
     QMutexLocker lock(&m_mutex);
     return m_requests;
 }
 
-int HttpPeer::requestCount() const
-{
+int HttpPeer::requestCount() const {
     QMutexLocker lock(&m_mutex);
     return static_cast<int>(m_requests.size());
 }
 
-QByteArray HttpPeer::reply(const QByteArray& body, const QByteArray& contentType)
-{
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
-           + "\r\nContent-Type: " + contentType + "\r\n\r\n" + body;
+QByteArray HttpPeer::reply(const QByteArray& body, const QByteArray& contentType) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nContent-Type: " + contentType + "\r\n\r\n" + body;
 }
 
 } // namespace orvix::test

@@ -18,10 +18,10 @@ namespace orvix::test {
 class HttpPeer {
 public:
     struct Request {
-        QByteArray raw;     // everything received: head and body
+        QByteArray raw; // everything received: head and body
         QByteArray method;
         QByteArray path;
-        QByteArray head;    // request line and header lines, without the blank line
+        QByteArray head; // request line and header lines, without the blank line
         QByteArray body;
         qint64 receivedAtMs = 0; // time since the peer started
         QByteArray header(const QByteArray& name) const;

@@ -6,23 +6,19 @@
 namespace orvix::test {
 
 ServerProcess::ServerProcess(QString binary)
-    : m_binary(std::move(binary))
-{
+    : m_binary(std::move(binary)) {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
 }
 
-ServerProcess::~ServerProcess()
-{
+ServerProcess::~ServerProcess() {
     stop();
 }
 
-bool ServerProcess::start(const QStringList& extraOptions)
-{
-    QStringList arguments{QStringLiteral("serve"),       QStringLiteral("--data"),
-                          m_data.path(),                 QStringLiteral("--bind"),
-                          QStringLiteral("127.0.0.1"),   QStringLiteral("--http-port"),
-                          QStringLiteral("0"),           QStringLiteral("--upload-port"),
-                          QStringLiteral("0")};
+bool ServerProcess::start(const QStringList& extraOptions) {
+    QStringList arguments{
+        QStringLiteral("serve"),  QStringLiteral("--data"),        m_data.path(),
+        QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),     QStringLiteral("--http-port"),
+        QStringLiteral("0"),      QStringLiteral("--upload-port"), QStringLiteral("0")};
     arguments << extraOptions;
     m_process.start(m_binary, arguments);
     if (!m_process.waitForStarted(10000))
@@ -31,7 +27,8 @@ bool ServerProcess::start(const QStringList& extraOptions)
         QStringLiteral("http [^ ,]*:(\\d+).*upload [^ ,]*:(\\d+)"));
     QDeadlineTimer deadline(20000);
     while (!deadline.hasExpired()) {
-        if (!m_process.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
+        if (!m_process.waitForReadyRead(
+                static_cast<int>(qMax<qint64>(1, deadline.remainingTime()))))
             break;
         m_output += m_process.readAll();
         const auto match = ready.match(QString::fromUtf8(m_output));
@@ -44,8 +41,7 @@ bool ServerProcess::start(const QStringList& extraOptions)
     return false;
 }
 
-void ServerProcess::stop()
-{
+void ServerProcess::stop() {
     if (m_process.state() == QProcess::NotRunning)
         return;
     m_process.terminate();
@@ -56,21 +52,19 @@ void ServerProcess::stop()
     m_output += m_process.readAll();
 }
 
-QByteArray ServerProcess::admin(const QStringList& arguments) const
-{
+QByteArray ServerProcess::admin(const QStringList& arguments) const {
     QProcess process;
-    process.start(m_binary, QStringList{QStringLiteral("admin"), QStringLiteral("--data"),
-                                        m_data.path()}
-                                + arguments);
-    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
+    process.start(m_binary,
+                  QStringList{QStringLiteral("admin"), QStringLiteral("--data"), m_data.path()} +
+                      arguments);
+    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
         return {};
     QByteArray output = process.readAllStandardOutput();
     return output.isNull() ? QByteArray("") : output;
 }
 
-QString ServerProcess::httpAddress() const
-{
+QString ServerProcess::httpAddress() const {
     return QStringLiteral("127.0.0.1:%1").arg(m_httpPort);
 }
 
