@@ -18,6 +18,29 @@ struct WorkerThread::Delivery {
     int result = 0;
 };
 
+namespace {
+
+// Held by the queued call of one delivery. When the call is destroyed, run or not, the delivery
+// counts as done: a call dropped unrun because its window was destroyed first then releases the
+// waiting worker with 0 instead of leaving it blocked until it is stopped.
+template <typename Delivery> class DeliveryRelease {
+public:
+    explicit DeliveryRelease(std::shared_ptr<Delivery> delivery)
+        : m_delivery(std::move(delivery)) {}
+    DeliveryRelease(const DeliveryRelease&) = delete;
+    DeliveryRelease& operator=(const DeliveryRelease&) = delete;
+    ~DeliveryRelease() {
+        QMutexLocker lock(&m_delivery->mutex);
+        m_delivery->done = true;
+        m_delivery->handled.wakeAll();
+    }
+
+private:
+    std::shared_ptr<Delivery> m_delivery;
+};
+
+} // namespace
+
 WorkerThread::WorkerThread(Body body, QObject* parent)
     : QThread(parent)
     , m_body(std::move(body)) {}
@@ -66,7 +89,8 @@ int WorkerThread::deliver(QObject* window, int message, WParam wParam, LParam lP
     QPointer<QObject> guard(window);
     QMetaObject::invokeMethod(
         window,
-        [delivery, guard, target, message, wParam, lParam] {
+        [delivery, release = std::make_shared<DeliveryRelease<Delivery>>(delivery), guard, target,
+         message, wParam, lParam] {
             {
                 QMutexLocker lock(&delivery->mutex);
                 if (delivery->abandoned || !guard)

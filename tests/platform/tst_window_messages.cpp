@@ -101,6 +101,35 @@ private slots:
         QVERIFY(window.handled.empty());
     }
 
+    void deliveryDroppedWithItsWindowReleasesTheWorker() {
+        // The window is destroyed while the worker's message waits in its queue: the worker
+        // gets 0 at once instead of waiting until it is stopped.
+        class DestroyOnDelivery : public QObject {
+        public:
+            QObject* window = nullptr;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (watched == window && event->type() == QEvent::MetaCall) {
+                    delete window;
+                    window = nullptr;
+                    return true;
+                }
+                return false;
+            }
+        } filter;
+        auto* window = new RecordingWindow;
+        filter.window = window;
+        QCoreApplication::instance()->installEventFilter(&filter);
+        std::atomic<int> result{-1};
+        WorkerThread worker([&result, window](WorkerThread&) {
+            result = sendMessage(window, Msg::SendStep, 1, 0);
+        });
+        worker.start();
+        QTRY_VERIFY(filter.window == nullptr);
+        QVERIFY(worker.wait(5000));
+        QCoreApplication::instance()->removeEventFilter(&filter);
+        QCOMPARE(result.load(), 0);
+    }
+
     void stoppingEndsSleepAtOnce() {
         std::atomic<bool> sleptFully{true};
         WorkerThread worker(
