@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace orvix::server {
+
+class Database;
+
+struct MemberRecord {
+    qint64 memberNo = 0;
+    QString loginId;
+    QString passwordHash;
+    QString name;
+    qint64 storeNo = 0;
+};
+
+// The service's members and the store each of them owns.
+class MemberStore {
+public:
+    explicit MemberStore(Database& db);
+
+    // Creates a member with the next member number and a store of its own with the next store
+    // number, in one transaction. Fails (with a reason) when the login ID is taken. An empty
+    // name becomes the login ID.
+    std::optional<MemberRecord> add(const QString& loginId, const QString& passwordHash,
+                                    const QString& name, QString* error);
+
+    // Lookups give nothing when there is no such member; *failed tells a database failure apart.
+    std::optional<MemberRecord> findByLoginId(const QString& loginId, bool* failed = nullptr);
+    std::optional<MemberRecord> findByNumber(qint64 memberNo, bool* failed = nullptr);
+
+    bool setPasswordHash(qint64 memberNo, const QString& passwordHash);
+
+private:
+    std::optional<MemberRecord> findOne(const QString& sql, const QVariant& key, bool* failed);
+
+    Database& m_db;
+};
+
+} // namespace orvix::server
