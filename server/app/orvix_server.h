@@ -1,0 +1,49 @@
+#pragma once
+
+#include "server/app/server_config.h"
+#include "server/app/server_context.h"
+#include "server/http/script_table.h"
+
+#include <memory>
+
+namespace orvix::server {
+
+class OrvixHttpServer;
+class UploadService;
+class UploadServer;
+
+// One running server: the data folder and database, the form scripts and /image/ over HTTP on
+// this thread, and the upload port on a thread of its own.
+class OrvixServer {
+public:
+    explicit OrvixServer(ServerConfig config);
+    ~OrvixServer();
+
+    OrvixServer(const OrvixServer&) = delete;
+    OrvixServer& operator=(const OrvixServer&) = delete;
+
+    // Opens the storage, adds the demo data when asked, and starts both ports. When the public
+    // address was not given it becomes 127.0.0.1 with the HTTP port listened on.
+    bool start(QString* error);
+    void stop();
+
+    // "orvix-server ready: http <address>:<port>, upload <address>:<port>"
+    QString readyLine() const;
+
+    quint16 httpPort() const;
+    quint16 uploadPort() const;
+
+    ServerContext& context() { return m_context; }
+    const ServerConfig& config() const { return m_context.config(); }
+    ScriptTable& scripts() { return m_scripts; }
+    // The upload port's object, for its signals (queued: it lives on the upload thread).
+    UploadServer* uploadServer() const;
+
+private:
+    ServerContext m_context;
+    ScriptTable m_scripts;
+    std::unique_ptr<OrvixHttpServer> m_http;
+    std::unique_ptr<UploadService> m_uploads;
+};
+
+} // namespace orvix::server

@@ -1,0 +1,50 @@
+#include "server/app/termination_signals.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace orvix::server {
+
+namespace {
+
+sigset_t terminationSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+} // namespace
+
+void TerminationSignals::block() {
+    const sigset_t set = terminationSet();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+TerminationSignals::TerminationSignals(QObject* parent)
+    : QObject(parent) {
+    const sigset_t set = terminationSet();
+    m_fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    m_notifier = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readSignal);
+}
+
+TerminationSignals::~TerminationSignals() {
+    delete m_notifier;
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void TerminationSignals::readSignal() {
+    signalfd_siginfo info;
+    while (::read(m_fd, &info, sizeof(info)) == ssize_t(sizeof(info)))
+        emit received(int(info.ssi_signo));
+}
+
+} // namespace orvix::server

@@ -1,0 +1,80 @@
+#include "server/http/orvix_http_server.h"
+
+#include "server/http/reply_writer.h"
+
+#include <QFile>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QTcpServer>
+#include <QUrl>
+
+namespace orvix::server {
+
+namespace {
+
+const QString kImagePrefix = QStringLiteral("/image/");
+
+} // namespace
+
+OrvixHttpServer::OrvixHttpServer(const ScriptTable& scripts, const QString& imageRoot,
+                                 QObject* parent)
+    : QAbstractHttpServer(parent)
+    , m_scripts(scripts)
+    , m_images(imageRoot) {}
+
+bool OrvixHttpServer::start(const QHostAddress& address, quint16 port, QString* error) {
+    auto* tcp = new QTcpServer(this);
+    if (!tcp->listen(address, port)) {
+        if (error) {
+            *error = QStringLiteral("cannot listen on %1:%2: %3")
+                         .arg(address.toString())
+                         .arg(port)
+                         .arg(tcp->errorString());
+        }
+        delete tcp;
+        return false;
+    }
+    m_port = tcp->serverPort();
+    bind(tcp);
+    return true;
+}
+
+bool OrvixHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    const QString path = request.url().path();
+    if (const ScriptTable::Handler* script = m_scripts.find(path)) {
+        QHttpServerResponder responder = makeResponder(request, socket);
+        if (request.method() != QHttpServerRequest::Method::Post) {
+            ReplyWriter::writeText(responder, 405, QByteArrayLiteral("Method Not Allowed"));
+            return true;
+        }
+        ScriptRequest scriptRequest{FormBody::parse(request.body()), request.remoteAddress()};
+        const ScriptReply reply = (*script)(scriptRequest);
+        ReplyWriter::writeText(responder, reply.status, reply.body.toUtf8());
+        return true;
+    }
+    if (path.startsWith(kImagePrefix))
+        return serveImage(request, socket, path.sliced(kImagePrefix.size()));
+    return false;
+}
+
+bool OrvixHttpServer::serveImage(const QHttpServerRequest& request, QTcpSocket* socket,
+                                 const QString& relative) {
+    const auto method = request.method();
+    const bool head = method == QHttpServerRequest::Method::Head;
+    if (method != QHttpServerRequest::Method::Get && !head)
+        return false;
+    std::unique_ptr<QFile> file = m_images.open(relative);
+    if (!file)
+        return false;
+    QHttpServerResponder responder = makeResponder(request, socket);
+    const QByteArray type = ImageFiles::contentType(file->fileName());
+    ReplyWriter::writeFile(responder, std::move(file), type, head);
+    return true;
+}
+
+void OrvixHttpServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
+    QHttpServerResponder responder = makeResponder(request, socket);
+    ReplyWriter::writeText(responder, 404, QByteArrayLiteral("Not Found"));
+}
+
+} // namespace orvix::server

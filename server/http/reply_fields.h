@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace orvix::server {
+
+// A reply body made of fields separated by the whole marker "</>". An empty field keeps its
+// place: {"1", "", "2"} gives "1</></>2".
+class ReplyFields {
+public:
+    static inline const QString kSeparator = QStringLiteral("</>");
+
+    ReplyFields() = default;
+    ReplyFields(std::initializer_list<QString> fields)
+        : m_fields(fields) {}
+
+    ReplyFields& add(const QString& field) {
+        m_fields.append(field);
+        return *this;
+    }
+    ReplyFields& add(qint64 number) { return add(QString::number(number)); }
+
+    QString text() const { return m_fields.join(kSeparator); }
+
+private:
+    QStringList m_fields;
+};
+
+} // namespace orvix::server
