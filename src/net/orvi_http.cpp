@@ -4,6 +4,7 @@
 #include "platform/message_target.h"
 
 #include <QMetaObject>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -60,6 +61,7 @@ void COrviHttp::Connect() {
     if (m_socket)
         return;
     m_socket = new QTcpSocket(this);
+    m_socket->setProxy(QNetworkProxy::NoProxy); // always straight to the server
     m_socket->setReadBufferSize(ReadBufferSize);
     connect(m_socket, &QTcpSocket::connected, this, &COrviHttp::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &COrviHttp::onReadable);

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMetaObject>
+#include <QNetworkProxy>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QThread>
@@ -75,6 +76,7 @@ int COrviUpload::Start(const QString& host, const QString& targetFolder, const Q
     m_relay->owner = owner;
 
     m_socket = new QTcpSocket;
+    m_socket->setProxy(QNetworkProxy::NoProxy); // always straight to the image server
     connect(m_socket, &QTcpSocket::connected, this, &COrviUpload::onConnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &COrviUpload::fail);
     connect(m_socket, &QTcpSocket::disconnected, this, &COrviUpload::fail);

@@ -209,21 +209,6 @@ private slots:
         QVERIFY(owner.replies.empty());
     }
 
-    void slowHeadersStillTimeOut() {
-        // A peer that trickles bytes keeps the connection busy but never completes a reply.
-        COrviHttp::setReplyTimeout(std::chrono::milliseconds(300));
-        ScriptedPeer peer([](ScriptedPeer::Connection& connection) {
-            if (ScriptedPeer::isWholeRequest(connection.received))
-                ScriptedPeer::sendPieces(connection.socket, QList<QByteArray>(20, "X-A: b\r\n"),
-                                         50);
-        });
-        ReplyOwner owner;
-        QPointer<COrviHttp> request =
-            COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), &owner);
-        QTRY_VERIFY(request.isNull());
-        QVERIFY(owner.replies.empty());
-    }
-
     void refusedConnectionReleasesTheRequest() {
         quint16 port;
         {
@@ -327,19 +312,6 @@ private slots:
             QTRY_VERIFY(request.isNull());
         }
         QCOMPARE(owner.calls, 2);
-    }
-
-    void secondConnectIsIgnored() {
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("1")}));
-        ReplyOwner owner;
-        auto* request = new COrviHttp;
-        QPointer<COrviHttp> guard(request);
-        request->Prepare(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), &owner);
-        request->Connect();
-        request->Connect();
-        QTRY_VERIFY(guard.isNull());
-        QCOMPARE(peer.connectionCount(), 1);
-        QCOMPARE(owner.replies.size(), size_t(1));
     }
 
     // The reply reader on its own.

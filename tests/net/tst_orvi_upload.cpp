@@ -353,22 +353,6 @@ private slots:
         QCOMPARE(owner.steps(), (Steps{{1, 10 * 2048}, {2, 2048}}));
     }
 
-    void secondStartIsRefused() {
-        ScriptedPeer peer;
-        usePort(peer);
-        UploadOwner owner;
-        auto* upload = new COrviUpload;
-        QCOMPARE(upload->Start(QStringLiteral("127.0.0.1"), QStringLiteral("f"),
-                               QStringLiteral("n"), writeFile(u"s.txt"_qs, "s"), &owner),
-                 1);
-        QCOMPARE(upload->Start(QStringLiteral("127.0.0.1"), QStringLiteral("g"),
-                               QStringLiteral("m"), writeFile(u"s.txt"_qs, "s"), &owner),
-                 0);
-        QCOMPARE(upload->targetFolder(), QStringLiteral("f"));
-        QTRY_VERIFY(owner.finished());
-        QCOMPARE(peer.connectionCount(), 1);
-    }
-
     void uploadPortFromEnvironment() {
         const QByteArray saved = qgetenv("ORVIX_UPLOAD_PORT");
         qunsetenv("ORVIX_UPLOAD_PORT");
@@ -382,14 +366,6 @@ private slots:
         qputenv("ORVIX_UPLOAD_PORT", "0");
         QCOMPARE(int(COrviUpload::uploadPort()), 2000);
         qputenv("ORVIX_UPLOAD_PORT", saved);
-    }
-
-    void parentlessUploadBelongsToTheApplication() {
-        COrviUpload upload;
-        QCOMPARE(upload.parent(), QCoreApplication::instance());
-        QObject owner;
-        COrviUpload child(&owner);
-        QCOMPARE(child.parent(), &owner);
     }
 };
 
