@@ -197,7 +197,7 @@ private slots:
     }
 
     void unansweredRequestTimesOut() {
-        COrviHttp::setReplyTimeout(std::chrono::milliseconds(300));
+        COrviHttp::setReplyTimeout(std::chrono::milliseconds(1000));
         ScriptedPeer peer; // reads but never answers
         ReplyOwner owner;
         QPointer<COrviHttp> request = COrviHttp::Send(serverOf(peer), peer.addressNarrow(),
@@ -254,7 +254,7 @@ private slots:
     void handlerMayRunANestedEventLoop() {
         // A handler that shows a modal box spins the event loop while the request is still
         // handing over its reply; nothing may happen to the request meanwhile.
-        COrviHttp::setReplyTimeout(std::chrono::milliseconds(100));
+        COrviHttp::setReplyTimeout(std::chrono::milliseconds(500));
         ScriptedPeer peer(answerWith({ScriptedPeer::reply("1"), "more bytes"}, 20));
         class NestingOwner : public QObject, public MessageTarget {
         public:
@@ -262,7 +262,7 @@ private slots:
             QString text;
             int onMessage(int, WParam, LParam lParam) override {
                 ++calls;
-                QTest::qWait(250); // longer than the reply time-out
+                QTest::qWait(700); // longer than the reply time-out
                 text = reinterpret_cast<COrviHttp*>(lParam)->replyText();
                 return 1;
             }
