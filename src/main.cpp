@@ -32,6 +32,6 @@ int main(int argc, char* argv[]) {
     COrvixWinApp app(services);
     orvix::registerDocumentTemplates(app);
     if (!app.InitInstance(QApplication::arguments()))
-        return 1;
+        return app.exitCode();
     return QApplication::exec();
 }

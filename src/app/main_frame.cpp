@@ -12,8 +12,6 @@
 #include <QMetaMethod>
 #include <QScreen>
 
-#include <cstdlib>
-
 namespace {
 
 using Window = COrvixWinApp::Window;
@@ -109,5 +107,5 @@ void CMainFrame::OnExitRequested(int code) {
         emit exitRequested(code);
         return;
     }
-    std::exit(code);
+    app().EndProcess(code);
 }

@@ -13,7 +13,9 @@
 #include "platform/sound_player.h"
 #include "platform/ui_services.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 #include <QWidget>
 
 namespace {
@@ -57,6 +59,13 @@ QWidget* COrvixWinApp::OpenDocumentFile(std::size_t templateIndex) {
     return m_templates[templateIndex].createFrame();
 }
 
+void COrvixWinApp::EndProcess(int code) {
+    m_exitCode = code;
+    m_endRequested = true;
+    if (QCoreApplication::instance() && QCoreApplication::instance()->thread()->loopLevel() > 0)
+        QCoreApplication::exit(code);
+}
+
 bool COrvixWinApp::InitInstance(const QStringList& arguments) {
     // A file named on the command line is not opened: the program always starts empty.
     Q_UNUSED(arguments);
@@ -89,7 +98,7 @@ bool COrvixWinApp::InitInstance(const QStringList& arguments) {
     // The main window with its launcher, then the feature windows, all hidden; the store
     // window (template 6) opens only when the member asks for it.
     QWidget* mainFrame = OpenDocumentFile(0);
-    if (!mainFrame)
+    if (!mainFrame || m_endRequested) // the launcher's upgrade prompt may end the program
         return false;
     for (std::size_t index : {1u, 2u, 3u, 4u, 6u}) {
         QWidget* frame = OpenDocumentFile(index);

@@ -71,8 +71,14 @@ public:
     // The application object of this process, or nullptr before it exists.
     static COrvixWinApp* instance();
 
-    // Start-up: false when the program must end (exit code 1) without any window.
+    // Start-up: false when the program must end without entering its event loop; exitCode()
+    // then tells with which code.
     bool InitInstance(const QStringList& arguments);
+    int exitCode() const { return m_exitCode; }
+
+    // Ends the process with a code: at once when the event loop runs, otherwise start-up stops
+    // as soon as the window that asked has returned and the program ends with that code.
+    void EndProcess(int code);
 
     // The kinds of window the program opens, registered before start-up in this order: main
     // launcher, chat, image, content editor, post view, store, post list.
@@ -130,4 +136,6 @@ private:
     std::map<Window, QPointer<QWidget>> m_windows;
     std::map<Action, std::function<void()>> m_actions;
     std::vector<orvix::DocumentTemplate> m_templates;
+    int m_exitCode = 1;
+    bool m_endRequested = false;
 };

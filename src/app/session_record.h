@@ -12,12 +12,12 @@ struct SessionRecord {
     static inline const QString clientVersionCode = QStringLiteral("7");
     static inline const QString clientVersionName = QStringLiteral("0.5.6");
 
-    QString workFolder;          // <Documents>/OrvixWin
-    int country = 2;             // column of the text tables: 0 Korea, 1 China, 2 other
-    QStringList fontTable;       // face names by country code
-    QString serverAddress;       // host[:port] of every server script
+    QString workFolder;             // <Documents>/OrvixWin
+    int country = 2;                // column of the text tables: 0 Korea, 1 China, 2 other
+    QStringList fontTable;          // face names by country code
+    QString serverAddress;          // host[:port] of every server script
     QByteArray serverAddressNarrow; // the same in the system code page, for the Host header
-    QString imageServerAddress;  // host[:port] of photos, uploads and downloads
+    QString imageServerAddress;     // host[:port] of photos, uploads and downloads
     QString memberId;
     QString password;
     QString deviceId;
@@ -28,7 +28,7 @@ struct SessionRecord {
     QString minimumVersionCode;
     QString reservedField11;
     QString reservedField12;
-    QString memberPhotoPath;     // empty when the member has no photo
+    QString memberPhotoPath; // empty when the member has no photo
 };
 
 } // namespace orvix

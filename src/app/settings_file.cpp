@@ -8,8 +8,7 @@ namespace orvix {
 
 namespace {
 
-void appendRecord(QByteArray& out, const QByteArray& record)
-{
+void appendRecord(QByteArray& out, const QByteArray& record) {
     const QByteArray& kept =
         record.size() > SettingsFile::MaxRecordBytes ? SettingsFile::NothingRemembered : record;
     char length[4];
@@ -20,8 +19,7 @@ void appendRecord(QByteArray& out, const QByteArray& record)
 
 // Reads one record at offset; advances it. Nothing when the bytes end early or the length is
 // out of range.
-std::optional<QByteArray> takeRecord(const QByteArray& bytes, qsizetype& offset)
-{
+std::optional<QByteArray> takeRecord(const QByteArray& bytes, qsizetype& offset) {
     if (bytes.size() - offset < 4)
         return std::nullopt;
     const qint32 length = qFromLittleEndian<qint32>(bytes.constData() + offset);
@@ -35,16 +33,14 @@ std::optional<QByteArray> takeRecord(const QByteArray& bytes, qsizetype& offset)
 
 } // namespace
 
-QByteArray SettingsFile::encode(const QByteArray& id, const QByteArray& password)
-{
+QByteArray SettingsFile::encode(const QByteArray& id, const QByteArray& password) {
     QByteArray out;
     appendRecord(out, id);
     appendRecord(out, password);
     return out;
 }
 
-std::optional<SettingsFile::Records> SettingsFile::decode(const QByteArray& bytes)
-{
+std::optional<SettingsFile::Records> SettingsFile::decode(const QByteArray& bytes) {
     qsizetype offset = 0;
     auto id = takeRecord(bytes, offset);
     if (!id)
@@ -55,8 +51,7 @@ std::optional<SettingsFile::Records> SettingsFile::decode(const QByteArray& byte
     return Records{*id, *password};
 }
 
-std::optional<SettingsFile::Records> SettingsFile::read(const QString& path)
-{
+std::optional<SettingsFile::Records> SettingsFile::read(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -64,8 +59,7 @@ std::optional<SettingsFile::Records> SettingsFile::read(const QString& path)
     return decode(file.read(2 * (4 + MaxRecordBytes)));
 }
 
-bool SettingsFile::write(const QString& path, const QByteArray& id, const QByteArray& password)
-{
+bool SettingsFile::write(const QString& path, const QByteArray& id, const QByteArray& password) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -59,26 +59,22 @@ constexpr std::array<Row, 10> kLoginRows{{
     {u"아이디 기억", u"记住用户名", u"Remember ID"},
 }};
 
-template <std::size_t N> QString pick(const std::array<Row, N>& rows, std::size_t row, int column)
-{
+template <std::size_t N> QString pick(const std::array<Row, N>& rows, std::size_t row, int column) {
     const std::size_t index = (column >= 0 && column <= 2) ? static_cast<std::size_t>(column) : 2;
     return QString::fromUtf16(rows.at(row)[index]);
 }
 
 } // namespace
 
-QString uiText(UiRow row, int column)
-{
+QString uiText(UiRow row, int column) {
     return pick(kUiRows, static_cast<std::size_t>(row), column);
 }
 
-QString loginText(LoginRow row, int column)
-{
+QString loginText(LoginRow row, int column) {
     return pick(kLoginRows, static_cast<std::size_t>(row), column);
 }
 
-int countryCodeFor(const QString& isoCode)
-{
+int countryCodeFor(const QString& isoCode) {
     if (isoCode == QLatin1String("KR"))
         return Country::Korea;
     if (isoCode == QLatin1String("CN"))

@@ -23,7 +23,7 @@ int FrameWindow::centredLeft(int width) {
     if (!screen)
         return 0;
     const QRect area = screen->availableGeometry();
-    return area.x() + (area.width() - width) / 2;
+    return (area.width() - width) / 2;
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

@@ -222,7 +222,7 @@ private slots:
     }
 
     void memberPhotoIsFetchedBeforeTheDialogCloses() {
-        const QByteArray photo("\xff\xd8\xff\xe0 not really a jpeg", 24);
+        const QByteArray photo = QByteArrayLiteral("\xff\xd8\xff\xe0 not really a jpeg");
         HttpPeer* self = nullptr;
         HttpPeer peer([&](const HttpPeer::Request& request) {
             if (request.method == "GET")

@@ -2,6 +2,7 @@
 #include "app/main_frame.h"
 #include "app/orvix_win_app.h"
 #include "app/settings_file.h"
+#include "app/upgrade_dlg.h"
 #include "document_templates.h"
 #include "imaging/dib_picture.h"
 #include "platform/doubles/counting_sound.h"
@@ -186,6 +187,22 @@ private slots:
         QCOMPARE(f.app->session().memberPhotoPath,
                  f.documents.filePath(QStringLiteral("OrvixWin/mem5.jpg")));
         QVERIFY(f.ui.modalDialogs().contains(QStringLiteral("UpGradeDlg")));
+    }
+
+    void upgradeAcceptedEndsStartUpWithExitCodeOne() {
+        Server server;
+        server.latestVersionCode = "8";
+        qputenv("ORVIX_SERVER", server.peer.address().toUtf8());
+        Fixture f;
+        f.answerLogin(QStringLiteral("member"), QStringLiteral("secret"));
+        f.ui.answerModal([](QDialog& dialog) {
+            static_cast<UpGradeDlg&>(dialog).control<QPushButton>(1)->click();
+            return dialog.result();
+        });
+        QVERIFY(!f.app->InitInstance({}));
+        QCOMPARE(f.app->exitCode(), 1);
+        QCOMPARE(f.ui.openedAddresses().size(), size_t(1));
+        QCOMPARE(f.ui.openedAddresses()[0], UpGradeDlg::webSiteAddress());
     }
 
     void startUpFailsWithoutEveryTemplate() {
