@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
         }
         return ServeCommand::run(*config, out, err);
     }
+    // Only serve stops on its own terms; anything else ends at once on Ctrl-C.
+    TerminationSignals::unblock();
     if (command == QLatin1String("admin"))
         return AdminCommands::run(arguments.mid(1), out, err);
 

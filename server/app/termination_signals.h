@@ -14,6 +14,8 @@ class TerminationSignals : public QObject {
 public:
     // Blocks SIGINT and SIGTERM for the calling thread and the threads it starts later.
     static void block();
+    // Gives them back their default effect (for commands that do not watch for them).
+    static void unblock();
 
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;

@@ -71,7 +71,7 @@ void UploadServer::acceptPending() {
             emit uploadStored(path, size);
         });
         connect(receiver, &UploadReceiver::refused, this, [this](const QString& reason) {
-            qCWarning(lcUpload).noquote() << "upload refused:" << reason;
+            qCWarning(lcUpload) << "upload refused:" << reason;
             emit uploadRefused(reason);
         });
     }
