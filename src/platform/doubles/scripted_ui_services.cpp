@@ -44,9 +44,14 @@ bool ScriptedUiServices::openInDesktopBrowser(const QUrl& address) {
 
 int ScriptedUiServices::runModal(QDialog& dialog) {
     m_modalDialogs << QString::fromLatin1(dialog.metaObject()->className());
-    if (auto script = takeFront(m_modalScripts))
-        return (*script)(dialog);
-    return DialogResult::Cancel;
+    auto script = takeFront(m_modalScripts);
+    if (!script)
+        return DialogResult::Cancel;
+    // Shown while the script runs, as a real modal run shows it, so keys and visibility work.
+    dialog.show();
+    const int result = (*script)(dialog);
+    dialog.hide();
+    return result;
 }
 
 } // namespace orvix

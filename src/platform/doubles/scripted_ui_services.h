@@ -21,7 +21,7 @@ public:
         MessageBoxButtons buttons;
     };
     // Answers a modal run; it may change the dialog (fill fields, press buttons) before it
-    // returns the result code.
+    // returns the result code. The dialog is shown while the script runs.
     using ModalScript = std::function<int(QDialog&)>;
 
     // Scripting.
