@@ -19,7 +19,7 @@ namespace {
 using Window = COrvixWinApp::Window;
 using Action = COrvixWinApp::Action;
 
-struct ButtonSpec {
+struct ButtonLayout {
     int number;
     orvix::UiRow name;
     int normal;
@@ -27,17 +27,17 @@ struct ButtonSpec {
 };
 
 // The strip from left to right; every picture is as large as its button.
-constexpr std::array kButtonSpecs{
-    ButtonSpec{COrvixWinView::Chatting, orvix::UiRow::Chatting, orvix::res::LauncherChatting,
-               orvix::res::LauncherChattingPressed},
-    ButtonSpec{COrvixWinView::Square, orvix::UiRow::SquareButton, orvix::res::LauncherSquare,
-               orvix::res::LauncherSquarePressed},
-    ButtonSpec{COrvixWinView::Story, orvix::UiRow::Story, orvix::res::LauncherStory,
-               orvix::res::LauncherStoryPressed},
-    ButtonSpec{COrvixWinView::Information, orvix::UiRow::MyInformation,
-               orvix::res::LauncherInformation, orvix::res::LauncherInformationPressed},
-    ButtonSpec{COrvixWinView::AddStore, orvix::UiRow::AddStore, orvix::res::LauncherAddStore,
-               orvix::res::LauncherAddStorePressed},
+constexpr std::array kButtonLayouts{
+    ButtonLayout{COrvixWinView::Chatting, orvix::UiRow::Chatting, orvix::res::LauncherChatting,
+                 orvix::res::LauncherChattingPressed},
+    ButtonLayout{COrvixWinView::Square, orvix::UiRow::SquareButton, orvix::res::LauncherSquare,
+                 orvix::res::LauncherSquarePressed},
+    ButtonLayout{COrvixWinView::Story, orvix::UiRow::Story, orvix::res::LauncherStory,
+                 orvix::res::LauncherStoryPressed},
+    ButtonLayout{COrvixWinView::Information, orvix::UiRow::MyInformation,
+                 orvix::res::LauncherInformation, orvix::res::LauncherInformationPressed},
+    ButtonLayout{COrvixWinView::AddStore, orvix::UiRow::AddStore, orvix::res::LauncherAddStore,
+                 orvix::res::LauncherAddStorePressed},
 };
 
 constexpr int kButtonWidth = 96;
@@ -88,10 +88,11 @@ void COrvixWinView::CreateButtons() {
     m_pressed = 0;
     const int country = app().session().country;
     int left = 0;
-    for (const ButtonSpec& spec : kButtonSpecs) {
-        m_buttons.emplace_back(orvix::res::bitmap(spec.normal), orvix::res::bitmap(spec.pressed),
+    for (const ButtonLayout& layout : kButtonLayouts) {
+        m_buttons.emplace_back(orvix::res::bitmap(layout.normal),
+                               orvix::res::bitmap(layout.pressed),
                                QRect(left, 0, kButtonWidth, kButtonHeight), this,
-                               orvix::uiText(spec.name, country), spec.number);
+                               orvix::uiText(layout.name, country), layout.number);
         left += kButtonWidth;
     }
 }
