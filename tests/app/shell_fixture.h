@@ -14,8 +14,7 @@
 
 namespace orvix::test {
 
-// The application object with doubles, a session as a login leaves it and, on request, stand-ins
-// for the feature windows the launcher shows and hides.
+// The application object with doubles and a session as a login leaves it.
 struct ShellFixture {
     QTemporaryDir dir;
     FixedEnvironment environment;
@@ -26,26 +25,24 @@ struct ShellFixture {
     explicit ShellFixture(int country = Country::Korea) {
         environment.documents = dir.path();
         app = std::make_unique<COrvixWinApp>(COrvixWinApp::Services{&environment, &ui, &sound, {}});
-        SessionRecord& session = app->session();
-        session.country = country;
-        session.workFolder = dir.path();
-        session.fontTable = {QStringLiteral("돋움체"), QStringLiteral("돋움체"),
-                             QStringLiteral("MS Gothic")};
-        session.deviceId = QStringLiteral("dev-42");
-        session.latestVersionCode = SessionRecord::clientVersionCode;
-        session.latestVersionName = QStringLiteral("0.6.1");
-        session.minimumVersionCode = QStringLiteral("7");
+        SessionRecord& s = app->session();
+        s.country = country;
+        s.workFolder = dir.path();
+        s.fontTable = {QStringLiteral("돋움체"), QStringLiteral("돋움체"),
+                       QStringLiteral("MS Gothic")};
+        s.deviceId = QStringLiteral("dev-42");
+        s.latestVersionCode = SessionRecord::clientVersionCode;
+        s.latestVersionName = QStringLiteral("0.6.1");
+        s.minimumVersionCode = QStringLiteral("7");
     }
     SessionRecord& session() { return app->session(); }
 };
 
-// Top-level stand-ins for the chat, post list and post view windows, registered as the real
-// ones register themselves. The chat view lives inside the chat window.
+// Stand-ins for the chat, post list and post view windows, registered as the real ones register
+// themselves; the chat view (inside the chat window) only when the chat feature is there.
 struct FeatureWindows {
-    QWidget chatFrame;
+    QWidget chatFrame, postListFrame, postFrame;
     QWidget* chatView = new QWidget(&chatFrame);
-    QWidget postListFrame;
-    QWidget postFrame;
 
     explicit FeatureWindows(COrvixWinApp& app, bool withChatView = true) {
         app.registerWindow(COrvixWinApp::Window::ChatFrame, &chatFrame);
@@ -59,13 +56,8 @@ struct FeatureWindows {
 // Counts how often each launcher action ran.
 struct ActionCounter {
     std::map<COrvixWinApp::Action, int> runs;
-
     void provide(COrvixWinApp& app, COrvixWinApp::Action action) {
         app.setAction(action, [this, action] { ++runs[action]; });
-    }
-    int count(COrvixWinApp::Action action) const {
-        auto it = runs.find(action);
-        return it == runs.end() ? 0 : it->second;
     }
 };
 
