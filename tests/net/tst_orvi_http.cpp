@@ -1,17 +1,18 @@
 #include "net/http_reply_reader.h"
 #include "net/orvi_http.h"
 #include "platform/message_target.h"
-#include "scripted_peer.h"
+#include "support/http_peer.h"
 
 #include <QPointer>
-#include <QSignalSpy>
-#include <QTcpSocket>
 #include <QTest>
 
+#include <functional>
 #include <vector>
 
 using namespace orvix;
-using orvix::test::ScriptedPeer;
+using orvix::test::HttpPeer;
+using orvix::test::TcpPeer;
+using Then = TcpPeer::Then;
 
 namespace {
 
@@ -25,10 +26,14 @@ public:
         QString text;
     };
     std::vector<Reply> replies;
+    std::function<void(COrviHttp*& request)> duringHandler; // may release it and clear it
 
     int onMessage(int message, WParam wParam, LParam lParam) override {
         auto* request = reinterpret_cast<COrviHttp*>(lParam);
-        replies.push_back({message, wParam, request, request->replyText()});
+        COrviHttp* alive = request;
+        if (duringHandler)
+            duringHandler(alive);
+        replies.push_back({message, wParam, request, alive ? alive->replyText() : QString()});
         return 1;
     }
 };
@@ -45,19 +50,8 @@ const QByteArray FixedHeaders =
     "Referer: http://127.0.0.1/test.php\r\n"
     "Content-Type: application/x-www-form-urlencoded\r\n";
 
-// A peer that answers each whole request with `answer`, sent in the given pieces.
-ScriptedPeer::Handler answerWith(QList<QByteArray> pieces, int gapMs = 0) {
-    return [pieces, gapMs](ScriptedPeer::Connection& connection) {
-        if (ScriptedPeer::isWholeRequest(connection.received) &&
-            !connection.socket->property("answered").toBool()) {
-            connection.socket->setProperty("answered", true);
-            ScriptedPeer::sendPieces(connection.socket, pieces, gapMs);
-        }
-    };
-}
-
-QString serverOf(const ScriptedPeer& peer) {
-    return peer.address();
+QPointer<COrviHttp> send(const QString& server, QObject* owner, const QString& body = {}) {
+    return COrviHttp::Send(server, server.toLatin1(), "/android/pclogin.php", body, owner);
 }
 
 } // namespace
@@ -67,344 +61,168 @@ class TestOrviHttp : public QObject {
 private slots:
     void init() { COrviHttp::setReplyTimeout(std::chrono::seconds(60)); }
 
-    // The request bytes, all of them, in order.
-
-    void loginBodyIsSentExactly() {
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("1")}));
+    // The request bytes exactly, and the reply handed over whole, once, however it arrives.
+    void requestAndReply_data() {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("contentLength");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("inThreePieces");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("login body, 15 bytes")
+            << u"userid=a&pass=b"_qs << 15 << HttpPeer::reply("1") << false << u"1"_qs;
+        QTest::newRow("Korean counted in bytes, three pieces 50 ms apart")
+            << u"deviceid=7&msg=안녕"_qs << 21 << HttpPeer::reply(u"1</>안녕하세요</>3"_qs.toUtf8())
+            << true << u"1</>안녕하세요</>3"_qs;
+        QTest::newRow("charset parameter, body not escaped")
+            << u"a=1 2&b=%41+&c=<x>;d=\"q\""_qs << 24
+            << HttpPeer::reply("1</>x", "text/html; charset=utf-8") << false << u"1</>x"_qs;
+        const QByteArray large = "1</>" + QByteArray(19996, 'z');
+        QTest::newRow("100 KB request, Content-Length 20000")
+            << u"html="_qs + QString(100000, u'h') << 100005 << HttpPeer::reply(large) << false
+            << QString::fromLatin1(large);
+        QTest::newRow("empty body; extra bytes after the reply")
+            << QString() << 0 << HttpPeer::reply("ok") + "GARBAGE" << false << u"ok"_qs;
+    }
+    void requestAndReply() {
+        QFETCH(QString, body);
+        QFETCH(int, contentLength);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, inThreePieces);
+        QFETCH(QString, text);
+        // Rows of an odd Content-Length hold the connection open after the reply, the others close
+        // it: a reply that arrives with the end of the stream is whole too.
+        TcpPeer::Answer answer{{{reply}}, contentLength % 2 ? Then::Hold : Then::Close};
+        if (inThreePieces)
+            answer.pieces = {
+                {reply.left(20)}, {reply.mid(20, reply.size() - 25), 50}, {reply.right(5), 50}};
+        TcpPeer peer(HttpPeer::answering(answer));
         ReplyOwner owner;
-        const QString body = QStringLiteral("userid=a&pass=b");
-        COrviHttp* sent = COrviHttp::Send(serverOf(peer), peer.addressNarrow(),
-                                          "/android/pclogin.php", body, &owner);
-        QPointer<COrviHttp> request(sent);
-        QTRY_COMPARE(owner.replies.size(), size_t(1));
-        const QByteArray expected =
-            "POST /android/pclogin.php HTTP/1.1\r\nHost: " + peer.addressNarrow() + "\r\n" +
-            FixedHeaders + "Content-Length: 15\r\n\r\nuserid=a&pass=b";
-        QCOMPARE(peer.connection(0).received, expected);
-        QCOMPARE(owner.replies[0].message, Msg::Reply);
-        QCOMPARE(owner.replies[0].length, WParam(1));
-        QCOMPARE(owner.replies[0].text, QStringLiteral("1"));
-        QCOMPARE(quintptr(owner.replies[0].request), quintptr(sent));
+        QPointer<COrviHttp> request = send(peer.address(), &owner, body);
+        COrviHttp* const sent = request.data();
         // Released after the handler returned, and the connection closed.
         QTRY_VERIFY(request.isNull());
-        QTRY_VERIFY(peer.connection(0).ended);
-    }
-
-    void requestIsPreparedWithoutNetwork() {
-        COrviHttp request;
-        request.Prepare(QStringLiteral("orvix.example:8080"), "orvix.example:8080",
-                        "/android/chatlistpc.php", QStringLiteral("deviceid=7&msg=안녕"), nullptr);
-        // Korean text counts in UTF-8 bytes: "deviceid=7&msg=" is 15, "안녕" is 6.
-        QCOMPARE(request.request(), "POST /android/chatlistpc.php HTTP/1.1\r\n"
-                                    "Host: orvix.example:8080\r\n" +
-                                        FixedHeaders + "Content-Length: 21\r\n\r\ndeviceid=7&msg=" +
-                                        QStringLiteral("안녕").toUtf8());
-    }
-
-    void bodyIsSentAsGivenWithoutEscaping() {
-        COrviHttp request;
-        const QString body = QStringLiteral("a=1 2&b=%41+&c=<x>;d=\"q\"");
-        request.Prepare(QStringLiteral("h"), "h", "/s.php", body, nullptr);
-        QVERIFY(request.request().endsWith("\r\n\r\n" + body.toUtf8()));
-        // An empty body still gets its Content-Length.
-        COrviHttp empty;
-        empty.Prepare(QStringLiteral("h"), "h", "/s.php", QString(), nullptr);
-        QVERIFY(empty.request().endsWith("Content-Length: 0\r\n\r\n"));
-    }
-
-    void largeBodyIsSentWhole() {
-        // A content registration carries its whole HTML: far more than a few kilobytes.
-        QByteArray html(100000, 'h');
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("1</>ok")}));
-        ReplyOwner owner;
-        COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/android/contentadd_new.php",
-                        QString::fromLatin1("html=" + html), &owner);
-        QTRY_COMPARE(owner.replies.size(), size_t(1));
-        QVERIFY(peer.connection(0).received.endsWith("Content-Length: 100005\r\n\r\nhtml=" + html));
-        QCOMPARE(owner.replies[0].text, QStringLiteral("1</>ok"));
-    }
-
-    // Replies.
-
-    void replyInThreePiecesIsDeliveredWhole() {
-        const QByteArray body = QStringLiteral("1</>안녕하세요</>3").toUtf8();
-        const QByteArray whole = ScriptedPeer::reply(body);
-        ScriptedPeer peer(
-            answerWith({whole.left(20), whole.mid(20, whole.size() - 25), whole.right(5)}, 50));
-        ReplyOwner owner;
-        COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/android/getreceivechatpc.php",
-                        QStringLiteral("deviceid=1"), &owner);
-        QTRY_COMPARE(owner.replies.size(), size_t(1));
-        QCOMPARE(owner.replies[0].length, WParam(body.size()));
-        QCOMPARE(owner.replies[0].text, QStringLiteral("1</>안녕하세요</>3"));
-        QTest::qWait(100);
+        QTRY_VERIFY(peer.ended(0));
+        QCOMPARE(peer.received(0), "POST /android/pclogin.php HTTP/1.1\r\nHost: " +
+                                       peer.address().toLatin1() + "\r\n" + FixedHeaders +
+                                       "Content-Length: " + QByteArray::number(contentLength) +
+                                       "\r\n\r\n" + body.toUtf8());
         QCOMPARE(owner.replies.size(), size_t(1));
-    }
-
-    void contentTypeWithParameterDeliversTheBody() {
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("1</>x", "text/html; charset=utf-8")}));
-        ReplyOwner owner;
-        COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), &owner);
-        QTRY_COMPARE(owner.replies.size(), size_t(1));
-        QCOMPARE(owner.replies[0].text, QStringLiteral("1</>x"));
-    }
-
-    void replyOfTwentyThousandBytesIsDelivered() {
-        QByteArray body(20000, 'z');
-        body.prepend("1</>");
-        body.resize(20000);
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply(body)}));
-        ReplyOwner owner;
-        COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), &owner);
-        QTRY_COMPARE(owner.replies.size(), size_t(1));
-        QCOMPARE(owner.replies[0].length, WParam(20000));
-        QCOMPARE(owner.replies[0].text.size(), 20000);
-        QVERIFY(owner.replies[0].text.startsWith(QStringLiteral("1</>zz")));
+        QCOMPARE(owner.replies[0].message, Msg::Reply);
+        QCOMPARE(owner.replies[0].length, WParam(text.toUtf8().size()));
+        QCOMPARE(quintptr(owner.replies[0].request), quintptr(sent));
+        QCOMPARE(owner.replies[0].text, text);
     }
 
     void repliesThatAreNotDelivered_data() {
-        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("reply"); // none: the peer never answers
         QTest::addColumn<bool>("closeAfter");
+        QTest::addColumn<QString>("server"); // instead of the peer
+        quint16 closedPort;
+        {
+            TcpPeer gone;
+            closedPort = gone.port();
+        }
         QTest::newRow("no Content-Length")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n1") << true;
-        QTest::newRow("Content-Length without digits")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: x\r\n\r\n1") << false;
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n1") << true
+            << QString();
         QTest::newRow("closed before the body is complete")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n12345") << true;
-        QTest::newRow("closed inside the headers")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Len") << true;
-        QTest::newRow("announced beyond the cap")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 8388609\r\n\r\n1") << false;
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n12345") << true
+            << QString();
+        QTest::newRow("announced beyond the 8 MiB cap")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 8388609\r\n\r\n1") << false
+            << QString();
+        QTest::newRow("time-out") << QByteArray() << false << QString();
+        QTest::newRow("refused") << QByteArray() << false << u"127.0.0.1:%1"_qs.arg(closedPort);
+        QTest::newRow("invalid port") << QByteArray() << false << u"127.0.0.1:99999"_qs;
     }
     void repliesThatAreNotDelivered() {
-        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, reply);
         QFETCH(bool, closeAfter);
-        ScriptedPeer peer([&](ScriptedPeer::Connection& connection) {
-            if (ScriptedPeer::isWholeRequest(connection.received)) {
-                connection.socket->write(answer);
-                if (closeAfter)
-                    connection.socket->disconnectFromHost();
-            }
-        });
+        QFETCH(QString, server);
+        const bool timeOut = reply.isEmpty() && server.isEmpty();
+        COrviHttp::setReplyTimeout(std::chrono::milliseconds(timeOut ? 1000 : 60000));
+        TcpPeer peer(reply.isEmpty()
+                         ? TcpPeer::Script()
+                         : HttpPeer::answering({{{reply}}, closeAfter ? Then::Close : Then::Hold}));
         ReplyOwner owner;
-        QPointer<COrviHttp> request = COrviHttp::Send(serverOf(peer), peer.addressNarrow(),
-                                                      "/a.php", QStringLiteral("x=1"), &owner);
-        // The request gives up and releases itself; its owner hears nothing.
+        QPointer<COrviHttp> request = send(server.isEmpty() ? peer.address() : server, &owner);
+        QVERIFY(!request.isNull()); // still readable right after the call
+        if (timeOut) {
+            QTRY_COMPARE(peer.connectionCount(), 1);
+            QVERIFY(!request.isNull());
+        }
+        // The request gives up, closes its socket and releases itself; its owner hears nothing.
         QTRY_VERIFY(request.isNull());
-        QTRY_VERIFY(peer.connection(0).ended);
+        QTRY_VERIFY(!server.isEmpty() || peer.ended(0));
         QCoreApplication::processEvents();
         QVERIFY(owner.replies.empty());
     }
 
-    void unansweredRequestTimesOut() {
-        COrviHttp::setReplyTimeout(std::chrono::milliseconds(1000));
-        ScriptedPeer peer; // reads but never answers
-        ReplyOwner owner;
-        QPointer<COrviHttp> request = COrviHttp::Send(serverOf(peer), peer.addressNarrow(),
-                                                      "/a.php", QStringLiteral("x=1"), &owner);
-        QTRY_COMPARE(peer.connectionCount(), 1);
-        QVERIFY(!request.isNull());
-        QTRY_VERIFY(request.isNull());
-        QTRY_VERIFY(peer.connection(0).ended); // the socket was closed
-        QVERIFY(owner.replies.empty());
-    }
-
-    void refusedConnectionReleasesTheRequest() {
-        quint16 port;
-        {
-            ScriptedPeer closed;
-            port = closed.port();
-        }
-        ReplyOwner owner;
-        const QString server = QStringLiteral("127.0.0.1:%1").arg(port);
-        QPointer<COrviHttp> request =
-            COrviHttp::Send(server, server.toLatin1(), "/a.php", QString(), &owner);
-        QTRY_VERIFY(request.isNull());
-        QVERIFY(owner.replies.empty());
-    }
-
-    void invalidAddressReleasesTheRequest() {
-        ReplyOwner owner;
-        QPointer<COrviHttp> request =
-            COrviHttp::Send(QStringLiteral("127.0.0.1:99999"), "x", "/a.php", QString(), &owner);
-        QVERIFY(!request.isNull()); // still readable right after the call
-        QTRY_VERIFY(request.isNull());
-        QVERIFY(owner.replies.empty());
-    }
-
-    void ownerDestroyedBeforeTheReplyGetsNothing() {
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("1")}, 0));
-        auto owner = std::make_unique<ReplyOwner>();
-        QPointer<COrviHttp> request =
-            COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), owner.get());
-        owner.reset();
-        QTRY_VERIFY(request.isNull());
-    }
-
-    void extraBytesAfterTheBodyAreIgnored() {
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("ok") + "GARBAGE"}));
-        ReplyOwner owner;
-        COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), &owner);
-        QTRY_COMPARE(owner.replies.size(), size_t(1));
-        QCOMPARE(owner.replies[0].text, QStringLiteral("ok"));
-        QTest::qWait(50);
-        QCOMPARE(owner.replies.size(), size_t(1));
-    }
-
-    void handlerMayRunANestedEventLoop() {
-        // A handler that shows a modal box spins the event loop while the request is still
-        // handing over its reply; nothing may happen to the request meanwhile.
+    void ownerMayGoOrRunANestedEventLoopOrReleaseTheRequest() {
         COrviHttp::setReplyTimeout(std::chrono::milliseconds(500));
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("1"), "more bytes"}, 20));
-        class NestingOwner : public QObject, public MessageTarget {
-        public:
-            int calls = 0;
-            QString text;
-            int onMessage(int, WParam, LParam lParam) override {
-                ++calls;
-                QTest::qWait(700); // longer than the reply time-out
-                text = reinterpret_cast<COrviHttp*>(lParam)->replyText();
-                return 1;
-            }
-        } owner;
-        QPointer<COrviHttp> request =
-            COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), &owner);
+        TcpPeer peer(HttpPeer::answering({{{HttpPeer::reply("1")}, {"more bytes", 20}}}));
+        auto gone = std::make_unique<ReplyOwner>();
+        QPointer<COrviHttp> request = send(peer.address(), gone.get());
+        gone.reset();
         QTRY_VERIFY(request.isNull());
-        QCOMPARE(owner.calls, 1);
-        QCOMPARE(owner.text, QStringLiteral("1"));
-    }
 
-    void replyFollowedByCloseIsDelivered() {
-        ScriptedPeer peer([](ScriptedPeer::Connection& connection) {
-            if (ScriptedPeer::isWholeRequest(connection.received)) {
-                connection.socket->write(ScriptedPeer::reply("1</>bye"));
-                connection.socket->disconnectFromHost();
-            }
-        });
+        // A handler that shows a modal box spins the event loop while the request is still
+        // handing over its reply, for longer than the reply time-out; a handler may also release
+        // the request itself. Neither may break anything.
         ReplyOwner owner;
-        COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/android/closeusepc.php", QString(),
-                        &owner);
-        QTRY_COMPARE(owner.replies.size(), size_t(1));
-        QCOMPARE(owner.replies[0].text, QStringLiteral("1</>bye"));
+        owner.duringHandler = [](COrviHttp*&) { QTest::qWait(700); };
+        request = send(peer.address(), &owner);
+        QTRY_VERIFY(request.isNull());
+        owner.duringHandler = [](COrviHttp*& request) {
+            delete request;
+            request = nullptr;
+        };
+        request = send(peer.address(), &owner);
+        QTRY_VERIFY(request.isNull());
+        QCOMPARE(owner.replies.size(), size_t(2));
+        QCOMPARE(owner.replies[0].text, u"1"_qs);
     }
 
-    void ownerThatReleasesTheRequestItselfIsHarmless() {
-        // Handlers written to release the request themselves must not break anything.
-        ScriptedPeer peer(answerWith({ScriptedPeer::reply("1")}));
-        class DeletingOwner : public QObject, public MessageTarget {
-        public:
-            bool useDeleteLater = false;
-            int calls = 0;
-            int onMessage(int, WParam, LParam lParam) override {
-                ++calls;
-                auto* request = reinterpret_cast<COrviHttp*>(lParam);
-                if (useDeleteLater)
-                    request->deleteLater();
-                else
-                    delete request;
-                return 1;
-            }
-        } owner;
-        for (bool later : {false, true}) {
-            owner.useDeleteLater = later;
-            QPointer<COrviHttp> request =
-                COrviHttp::Send(serverOf(peer), peer.addressNarrow(), "/a.php", QString(), &owner);
-            QTRY_VERIFY(request.isNull());
-        }
-        QCOMPARE(owner.calls, 2);
-    }
-
-    // The reply reader on its own.
-
-    void readerTakesPiecesOfAnySize() {
-        const QByteArray whole = ScriptedPeer::reply(QStringLiteral("1</>한글").toUtf8());
-        HttpReplyReader reader;
-        for (qsizetype i = 0; i < whole.size() - 1; ++i)
-            QCOMPARE(reader.append(whole.mid(i, 1)), HttpReplyReader::State::Incomplete);
-        QCOMPARE(reader.append(whole.right(1)), HttpReplyReader::State::Complete);
-        QCOMPARE(reader.text(), QStringLiteral("1</>한글"));
-        QCOMPARE(reader.announcedLength(), qint64(QStringLiteral("1</>한글").toUtf8().size()));
-    }
-
-    void readerFindsTheHeaderFields_data() {
+    // The reply reader on its own, fed whole and a byte at a time.
+    void reader_data() {
+        using R = HttpReplyReader::Rejection;
         QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("cap");
+        QTest::addColumn<int>("rejection");
         QTest::addColumn<QString>("text");
-        QTest::newRow("service framing")
-            << QByteArray(
-                   "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Type: text/html\r\n\r\n1")
-            << QStringLiteral("1");
-        QTest::newRow("length last, other case, no blank")
-            << QByteArray(
-                   "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\ncontent-length:3\r\n\r\nabc")
-            << QStringLiteral("abc");
-        QTest::newRow("bare line feeds")
-            << QByteArray("HTTP/1.1 200 OK\nContent-Length: 2\n\nok") << QStringLiteral("ok");
-        QTest::newRow("blanks around the value")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length:   2  \r\n\r\nok")
-            << QStringLiteral("ok");
-        QTest::newRow("zero length")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n") << QString();
-        QTest::newRow("status is not examined")
-            << QByteArray("HTTP/1.1 500 Oops\r\nContent-Length: 1\r\n\r\n0") << QStringLiteral("0");
-        QTest::newRow("first Content-Length counts")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 3\r\n\r\nabc")
-            << QStringLiteral("a");
-        QTest::newRow("zero byte ends the text")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n") + QByteArray("a\0b", 3)
-            << QStringLiteral("a");
-        QTest::newRow("broken UTF-8 is replaced")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\na\xff")
-            << QStringLiteral("a\ufffd");
+        const auto row = [](const char* name, const QByteArray& reply, R rejection,
+                            const QString& text = QString(), int cap = 0) {
+            QTest::newRow(name) << reply << cap << int(rejection) << text;
+        };
+        row("service framing", HttpPeer::reply(u"1</>한글"_qs.toUtf8()), R::None, u"1</>한글"_qs);
+        row("length last, other case, blanks",
+            "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\ncontent-length:  3 \r\n\r\nabc",
+            R::None, u"abc"_qs);
+        row("zero length", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", R::None);
+        row("zero byte ends the text",
+            QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\na\0b", 41), R::None, u"a"_qs);
+        row("length only in the body", "HTTP/1.1 200 OK\r\nX-Length-Of: 2\r\n\r\nContent-Length: 2",
+            R::NoContentLength);
+        const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 60\r\n\r\n"; // 39 bytes
+        row("exactly the cap", head + QByteArray(60, 'b'), R::None, QString(60, u'b'), 99);
+        row("one over the cap", head, R::TooLarge, QString(), 98);
+        row("headers that never end", QByteArray(101, 'x'), R::TooLarge, QString(), 100);
+        row("length beyond any integer",
+            "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n", R::TooLarge);
     }
-    void readerFindsTheHeaderFields() {
+    void reader() {
         QFETCH(QByteArray, reply);
+        QFETCH(int, cap);
+        QFETCH(int, rejection);
         QFETCH(QString, text);
-        HttpReplyReader reader;
-        QCOMPARE(reader.append(reply), HttpReplyReader::State::Complete);
-        QCOMPARE(reader.text(), text);
-    }
-
-    void readerRejects() {
-        {
-            // "ngth:" in the body is body, not a header.
-            HttpReplyReader reader;
-            QCOMPARE(reader.append("HTTP/1.1 200 OK\r\nX-Length-Of: 2\r\n\r\nContent-Length: 2"),
-                     HttpReplyReader::State::Rejected);
-            QCOMPARE(reader.rejection(), HttpReplyReader::Rejection::NoContentLength);
-        }
-        {
-            // 39 bytes of headers and 62 of body are one more than the cap.
-            HttpReplyReader reader(100);
-            QCOMPARE(reader.append("HTTP/1.1 200 OK\r\nContent-Length: 62\r\n\r\n"),
-                     HttpReplyReader::State::Rejected);
-            QCOMPARE(reader.rejection(), HttpReplyReader::Rejection::TooLarge);
-        }
-        {
-            // Headers that never end are cut off at the cap as well.
-            HttpReplyReader reader(100);
-            QCOMPARE(reader.append(QByteArray(100, 'x')), HttpReplyReader::State::Incomplete);
-            QCOMPARE(reader.append("x"), HttpReplyReader::State::Rejected);
-            QCOMPARE(reader.rejection(), HttpReplyReader::Rejection::TooLarge);
-        }
-        {
-            // A reply of exactly the cap is whole.
-            const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 60\r\n\r\n";
-            HttpReplyReader reader(head.size() + 60);
-            QCOMPARE(reader.append(head + QByteArray(60, 'b')), HttpReplyReader::State::Complete);
-        }
-        {
-            HttpReplyReader reader;
-            reader.append("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nab");
-            QCOMPARE(reader.finish(), HttpReplyReader::State::Rejected);
-            QCOMPARE(reader.rejection(), HttpReplyReader::Rejection::Truncated);
-            QCOMPARE(reader.text(), QString());
-        }
-        {
-            HttpReplyReader reader;
-            QCOMPARE(
-                reader.append("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n"),
-                HttpReplyReader::State::Rejected);
-            QCOMPARE(reader.rejection(), HttpReplyReader::Rejection::TooLarge);
+        for (qsizetype step : {reply.size(), qsizetype(1)}) {
+            HttpReplyReader reader(cap ? cap : HttpReplyReader::DefaultCap);
+            for (qsizetype at = 0; at < reply.size(); at += step)
+                reader.append(reply.mid(at, step));
+            reader.finish();
+            QCOMPARE(int(reader.rejection()), rejection);
+            QCOMPARE(reader.state() == HttpReplyReader::State::Complete, !rejection);
+            QCOMPARE(reader.text(), text);
         }
     }
 };

@@ -10,118 +10,76 @@ using namespace orvix;
 class TestReplyText : public QObject {
     Q_OBJECT
 private slots:
-    void splitsAtWholeMarkerKeepingEmptyFields() {
-        const ReplyFields fields(QStringLiteral("happychatlist</>2</></>a<b/>c</>"));
-        QCOMPARE(fields.count(), 5);
-        QCOMPARE(fields.field(1), QStringLiteral("happychatlist"));
-        QCOMPARE(fields.field(2), QStringLiteral("2"));
-        QCOMPARE(fields.field(3), QString());
-        // Parts of the marker alone do not split.
-        QCOMPARE(fields.field(4), QStringLiteral("a<b/>c"));
-        QCOMPARE(fields.field(5), QString());
-        QCOMPARE(fields.number(2), 2);
+    void splitsAtEachWholeSeparator_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QStringList>("fields");
+        const auto row = [](const char* name, const QString& text, const QString& separator,
+                            const QStringList& fields) {
+            QTest::newRow(name) << text << separator << fields;
+        };
+        row("empty pieces keep their place, parts of the marker do not split",
+            u"happychatlist</>2</></>a<b/>c</>"_qs, u"</>"_qs,
+            {u"happychatlist"_qs, u"2"_qs, QString(), u"a<b/>c"_qs, QString()});
+        row("empty text", QString(), u"</>"_qs, {});
+        row("only markers", u"</></>"_qs, u"</>"_qs, {QString(), QString(), QString()});
+        row("no marker", u"1"_qs, u"</>"_qs, {u"1"_qs});
+        row("first whole marker wins", u"a<</>>b"_qs, u"</>"_qs, {u"a<"_qs, u">b"_qs});
+        row("empty separator", u"a#b"_qs, QString(), {u"a#b"_qs});
+        row("record", u"7<@>Kim<@><@>사진.jpg"_qs, u"<@>"_qs,
+            {u"7"_qs, u"Kim"_qs, QString(), u"사진.jpg"_qs});
+        row("hashes", u"#a##b#"_qs, u"#"_qs, {QString(), u"a"_qs, QString(), u"b"_qs, QString()});
+        row("bars", u"x|y"_qs, u"|"_qs, {u"x"_qs, u"y"_qs});
+        row("</> inside a <@> field", u"a</>b"_qs, u"<@>"_qs, {u"a</>b"_qs});
     }
-
-    void fieldsPastTheEndReadEmpty() {
-        const ReplyFields fields(QStringLiteral("1</>x"));
-        QCOMPARE(fields.field(0), QString());
-        QCOMPARE(fields.field(-3), QString());
-        QCOMPARE(fields.field(3), QString());
-        QCOMPARE(fields.field(1000), QString());
-        QCOMPARE(fields.number(9), 0);
-    }
-
-    void edgeTexts() {
-        QCOMPARE(ReplyFields(QString()).count(), 0);
-        QCOMPARE(ReplyFields(QString()).field(1), QString());
-        const ReplyFields onlyMarkers(QStringLiteral("</></>"));
-        QCOMPARE(onlyMarkers.count(), 3);
-        QCOMPARE(onlyMarkers.field(2), QString());
-        const ReplyFields noMarker(QStringLiteral("1"));
-        QCOMPARE(noMarker.count(), 1);
-        QCOMPARE(noMarker.field(1), QStringLiteral("1"));
-        // Overlapping candidates: the first whole marker wins, the rest stays text.
-        const ReplyFields overlap(QStringLiteral("a<</>>b"));
-        QCOMPARE(overlap.field(1), QStringLiteral("a<"));
-        QCOMPARE(overlap.field(2), QStringLiteral(">b"));
-        // An empty separator leaves the text whole.
-        QCOMPARE(ReplyFields(QStringLiteral("a#b"), u"").field(1), QStringLiteral("a#b"));
-    }
-
-    void otherSeparators() {
-        const ReplyFields record(QStringLiteral("7<@>Kim<@><@>사진.jpg"), u"<@>");
-        QCOMPARE(record.count(), 4);
-        QCOMPARE(record.number(1), 7);
-        QCOMPARE(record.field(2), QStringLiteral("Kim"));
-        QCOMPARE(record.field(3), QString());
-        QCOMPARE(record.field(4), QStringLiteral("사진.jpg"));
-
-        const ReplyFields hashes(QStringLiteral("#a##b#"), u"#");
-        QCOMPARE(hashes.count(), 5);
-        QCOMPARE(hashes.field(1), QString());
-        QCOMPARE(hashes.field(2), QStringLiteral("a"));
-        QCOMPARE(hashes.field(4), QStringLiteral("b"));
-
-        const ReplyFields bars(QStringLiteral("x|y"), u"|");
-        QCOMPARE(bars.field(2), QStringLiteral("y"));
-        // "</>" inside a "<@>" field is plain text there.
-        QCOMPARE(ReplyFields(QStringLiteral("a</>b"), u"<@>").count(), 1);
+    void splitsAtEachWholeSeparator() {
+        QFETCH(QString, text);
+        QFETCH(QString, separator);
+        QFETCH(QStringList, fields);
+        const ReplyFields split(text, separator);
+        QCOMPARE(split.count(), fields.size());
+        for (int n = 1; n <= fields.size(); ++n)
+            QCOMPARE(split.field(n), fields.at(n - 1));
+        // Fields before the first and past the end read empty, and their number is 0.
+        for (int n : {-3, 0, int(fields.size()) + 1, 1000}) {
+            QCOMPARE(split.field(n), QString());
+            QCOMPARE(split.number(n), 0);
+        }
     }
 
     void leadingNumberReadsLikeAtoi_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
-        QTest::newRow("plain") << QStringLiteral("42") << 42;
-        QTest::newRow("leading zeros") << QStringLiteral("0007") << 7;
-        QTest::newRow("trailing text") << QStringLiteral("12abc") << 12;
-        QTest::newRow("blanks first") << QStringLiteral(" \t\r\n\v\f15") << 15;
-        QTest::newRow("plus") << QStringLiteral("+5") << 5;
-        QTest::newRow("minus") << QStringLiteral("-17x") << -17;
-        QTest::newRow("sign then blank") << QStringLiteral("- 5") << 0;
-        QTest::newRow("two signs") << QStringLiteral("--5") << 0;
-        QTest::newRow("blank after digits") << QStringLiteral("3 4") << 3;
+        QTest::newRow("leading zeros") << u"0007"_qs << 7;
+        QTest::newRow("trailing text") << u"12abc"_qs << 12;
+        QTest::newRow("blanks first") << u" \t\r\n\v\f15"_qs << 15;
+        QTest::newRow("sign") << u"-17x"_qs << -17;
+        QTest::newRow("sign then blank") << u"- 5"_qs << 0;
+        QTest::newRow("two signs") << u"--5"_qs << 0;
         QTest::newRow("empty") << QString() << 0;
-        QTest::newRow("letters") << QStringLiteral("abc") << 0;
-        QTest::newRow("only sign") << QStringLiteral("-") << 0;
-        QTest::newRow("decimal point") << QStringLiteral("3.9") << 3;
-        QTest::newRow("no-break space is not a blank") << QStringLiteral("\u00a05") << 0;
-        QTest::newRow("full-width digit is not a digit") << QStringLiteral("\uff15") << 0;
-        QTest::newRow("int max") << QStringLiteral("2147483647") << INT_MAX;
-        QTest::newRow("int min") << QStringLiteral("-2147483648") << INT_MIN;
-        QTest::newRow("just over max") << QStringLiteral("2147483648") << INT_MAX;
-        QTest::newRow("just under min") << QStringLiteral("-2147483649") << INT_MIN;
-        QTest::newRow("very long") << QStringLiteral("99999999999999999999999999") << INT_MAX;
-        QTest::newRow("very long negative")
-            << QStringLiteral("-99999999999999999999999") << INT_MIN;
+        QTest::newRow("decimal point") << u"3.9"_qs << 3;
+        QTest::newRow("no-break space is not a blank") << u"\u00a05"_qs << 0;
+        QTest::newRow("full-width digit is not a digit") << u"\uff15"_qs << 0;
+        QTest::newRow("just over max") << u"2147483648"_qs << INT_MAX;
+        QTest::newRow("just under min") << u"-2147483649"_qs << INT_MIN;
+        QTest::newRow("very long") << u"99999999999999999999999999"_qs << INT_MAX;
     }
     void leadingNumberReadsLikeAtoi() {
         QFETCH(QString, text);
         QFETCH(int, value);
         QCOMPARE(leadingNumber(text), value);
+        QCOMPARE(ReplyFields(u"x</>"_qs + text).number(2), value);
     }
 
     void serverAddresses_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
-        QTest::newRow("host only")
-            << QStringLiteral("121.78.1.5") << QStringLiteral("121.78.1.5") << 80;
-        QTest::newRow("host and port")
-            << QStringLiteral("127.0.0.1:8080") << QStringLiteral("127.0.0.1") << 8080;
-        QTest::newRow("name and port")
-            << QStringLiteral("orvix.example:81") << QStringLiteral("orvix.example") << 81;
-        QTest::newRow("bracketed ipv6 with port")
-            << QStringLiteral("[::1]:8081") << QStringLiteral("::1") << 8081;
-        QTest::newRow("bracketed ipv6") << QStringLiteral("[::1]") << QStringLiteral("::1") << 80;
-        QTest::newRow("bare ipv6") << QStringLiteral("fe80::1") << QStringLiteral("fe80::1") << 80;
-        QTest::newRow("empty port") << QStringLiteral("host:") << QStringLiteral("host") << 0;
-        QTest::newRow("port too big")
-            << QStringLiteral("host:65536") << QStringLiteral("host") << 0;
-        QTest::newRow("port zero") << QStringLiteral("host:0") << QStringLiteral("host") << 0;
-        QTest::newRow("port with text")
-            << QStringLiteral("host:80a") << QStringLiteral("host") << 0;
-        QTest::newRow("port max") << QStringLiteral("host:65535") << QStringLiteral("host")
-                                  << 65535;
+        QTest::newRow("host only") << u"121.78.1.5"_qs << u"121.78.1.5"_qs << 80;
+        QTest::newRow("name and port") << u"orvix.example:81"_qs << u"orvix.example"_qs << 81;
+        QTest::newRow("bracketed ipv6 with port") << u"[::1]:8081"_qs << u"::1"_qs << 8081;
+        QTest::newRow("port too big") << u"host:65536"_qs << u"host"_qs << 0;
+        QTest::newRow("port with text") << u"host:80a"_qs << u"host"_qs << 0;
         QTest::newRow("empty") << QString() << QString() << 80;
     }
     void serverAddresses() {
@@ -132,11 +90,8 @@ private slots:
         QCOMPARE(parsed.host, host);
         QCOMPARE(int(parsed.port), port);
         QCOMPARE(parsed.isValid(), !host.isEmpty() && port != 0);
-    }
-
-    void defaultPortIsTheCallers() {
-        QCOMPARE(int(ServerAddress::parse(QStringLiteral("img.example"), 2000).port), 2000);
-        QCOMPARE(int(ServerAddress::parse(QStringLiteral("img.example:9"), 2000).port), 9);
+        // The caller's default port stands in for a missing one only.
+        QCOMPARE(int(ServerAddress::parse(address, 2000).port), port == 80 ? 2000 : port);
     }
 };
 
