@@ -72,6 +72,14 @@ bool Database::exec(const QString& sql, QString* error) {
     return true;
 }
 
+bool Database::run(QSqlQuery& query) {
+    const bool ok = query.exec();
+    if (!ok)
+        m_lastError = query.lastError().text();
+    query.finish();
+    return ok;
+}
+
 bool Database::begin() {
     return exec(QStringLiteral("BEGIN IMMEDIATE"));
 }

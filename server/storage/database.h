@@ -34,6 +34,10 @@ public:
     // Runs one statement without parameters (schema changes, pragmas).
     bool exec(const QString& sql, QString* error = nullptr);
 
+    // Runs a prepared statement with the values bound to it and finishes it, keeping the error
+    // when it fails. For writes that need nothing back but whether they worked.
+    bool run(QSqlQuery& query);
+
     // Write transactions. begin() takes the write lock at once (waiting up to the busy timeout
     // for another process to finish), so two writers never deadlock on a lock upgrade.
     bool begin();

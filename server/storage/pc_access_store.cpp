@@ -96,9 +96,7 @@ bool PcAccessStore::decide(qint64 memberNo, bool approve) {
         update.addBindValue(int(state));
         update.addBindValue(now);
         update.addBindValue(open->approvalNo);
-        const bool ok = update.exec();
-        update.finish();
-        if (!ok)
+        if (!m_db.run(update))
             return false;
     } else {
         if (!insertApproval(memberNo, state, now))
@@ -108,27 +106,25 @@ bool PcAccessStore::decide(qint64 memberNo, bool approve) {
 }
 
 int PcAccessStore::endSessions(qint64 memberNo, const QString& reason) {
-    QSqlQuery& query =
-        m_db.statement(QStringLiteral("UPDATE pc_sessions SET ended_at = ?, end_reason = ? "
-                                      "WHERE member_no = ? AND ended_at IS NULL"));
-    query.addBindValue(QDateTime::currentSecsSinceEpoch());
-    query.addBindValue(reason);
-    query.addBindValue(memberNo);
-    const int ended = query.exec() ? query.numRowsAffected() : -1;
-    if (ended < 0)
-        m_db.setLastError(query.lastError().text());
-    query.finish();
-    return ended;
+    return endOpenSessions(QLatin1String("member_no"), memberNo, reason);
 }
 
 bool PcAccessStore::closeSession(const QString& deviceId, const QString& reason) {
-    QSqlQuery& query =
-        m_db.statement(QStringLiteral("UPDATE pc_sessions SET ended_at = ?, end_reason = ? "
-                                      "WHERE device_id = ? AND ended_at IS NULL"));
+    return endOpenSessions(QLatin1String("device_id"), deviceId, reason) == 1;
+}
+
+int PcAccessStore::endOpenSessions(QLatin1String column, const QVariant& key,
+                                   const QString& reason) {
+    const QString sql = QStringLiteral("UPDATE pc_sessions SET ended_at = ?, end_reason = ? "
+                                       "WHERE %1 = ? AND ended_at IS NULL")
+                            .arg(column);
+    QSqlQuery& query = m_db.statement(sql);
     query.addBindValue(QDateTime::currentSecsSinceEpoch());
     query.addBindValue(reason);
-    query.addBindValue(deviceId);
-    const bool ended = query.exec() && query.numRowsAffected() == 1;
+    query.addBindValue(key);
+    const int ended = query.exec() ? query.numRowsAffected() : -1;
+    if (ended < 0)
+        m_db.setLastError(query.lastError().text());
     query.finish();
     return ended;
 }
@@ -176,11 +172,7 @@ bool PcAccessStore::closeApproval(qint64 approvalNo, Approval finalState, qint64
     query.addBindValue(now);
     query.addBindValue(now);
     query.addBindValue(approvalNo);
-    const bool ok = query.exec();
-    if (!ok)
-        m_db.setLastError(query.lastError().text());
-    query.finish();
-    return ok;
+    return m_db.run(query);
 }
 
 bool PcAccessStore::insertApproval(qint64 memberNo, Approval state, qint64 now) {
@@ -191,11 +183,7 @@ bool PcAccessStore::insertApproval(qint64 memberNo, Approval state, qint64 now) 
     query.addBindValue(int(state));
     query.addBindValue(now);
     query.addBindValue(state == Approval::Pending ? QVariant() : QVariant(now));
-    const bool ok = query.exec();
-    if (!ok)
-        m_db.setLastError(query.lastError().text());
-    query.finish();
-    return ok;
+    return m_db.run(query);
 }
 
 QString PcAccessStore::openSession(qint64 memberNo, std::optional<qint64> approvalNo, qint64 now) {
@@ -208,11 +196,7 @@ QString PcAccessStore::openSession(qint64 memberNo, std::optional<qint64> approv
     query.addBindValue(memberNo);
     query.addBindValue(approvalNo ? QVariant(*approvalNo) : QVariant());
     query.addBindValue(now);
-    const bool ok = query.exec();
-    if (!ok)
-        m_db.setLastError(query.lastError().text());
-    query.finish();
-    return ok ? deviceId : QString();
+    return m_db.run(query) ? deviceId : QString();
 }
 
 } // namespace orvix::server

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <optional>
 
@@ -58,6 +59,9 @@ private:
     bool closeApproval(qint64 approvalNo, Approval finalState, qint64 now);
     bool insertApproval(qint64 memberNo, Approval state, qint64 now);
     QString openSession(qint64 memberNo, std::optional<qint64> approvalNo, qint64 now);
+    // Ends the open sessions whose column (member_no or device_id) holds key; returns how
+    // many ended, -1 on failure.
+    int endOpenSessions(QLatin1String column, const QVariant& key, const QString& reason);
 
     Database& m_db;
 };

@@ -31,13 +31,14 @@ UploadReceiver::UploadReceiver(QTcpSocket* socket, const UploadSettings& setting
 
 UploadReceiver::~UploadReceiver() = default;
 
-void UploadReceiver::abandon() {
+bool UploadReceiver::abandon() {
     if (m_state == State::Done)
-        return;
+        return false;
     m_state = State::Done;
     m_idle.stop();
     m_file.discard();
     m_socket->abort();
+    return true;
 }
 
 void UploadReceiver::readAvailable() {
@@ -95,12 +96,8 @@ void UploadReceiver::onDisconnected() {
 }
 
 void UploadReceiver::refuse(const QString& reason) {
-    if (m_state == State::Done)
+    if (!abandon())
         return;
-    m_state = State::Done;
-    m_idle.stop();
-    m_file.discard();
-    m_socket->abort();
     emit refused(reason);
     finish();
 }

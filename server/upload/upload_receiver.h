@@ -23,8 +23,9 @@ public:
     UploadReceiver(QTcpSocket* socket, const UploadSettings& settings, QObject* parent = nullptr);
     ~UploadReceiver() override;
 
-    // Drops the connection and its staged bytes (server shut-down).
-    void abandon();
+    // Drops the connection and its staged bytes (server shut-down, refusals). False when the
+    // upload had already ended.
+    bool abandon();
 
 signals:
     // Sent once; the receiver deletes itself afterwards.
