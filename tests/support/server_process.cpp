@@ -20,6 +20,7 @@ bool ServerProcess::start(const QStringList& extraOptions) {
         QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),     QStringLiteral("--http-port"),
         QStringLiteral("0"),      QStringLiteral("--upload-port"), QStringLiteral("0")};
     arguments << extraOptions;
+    m_output.clear();
     m_process.start(m_binary, arguments);
     if (!m_process.waitForStarted(10000))
         return false;
