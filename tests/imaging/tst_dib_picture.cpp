@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QImageReader>
 #include <QPainter>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,19 +20,6 @@ QImage distinctPicture(int width, int height) {
                            qRgb(10 + x * 23 % 240, 20 + y * 37 % 230, (x * 7 + y * 11) % 256));
     }
     return image;
-}
-
-QSet<QRgb> coloursOf(const QImage& image) {
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y) | 0xff000000u);
-    }
-    return colours;
-}
-
-QSize stored(const CDibPicture& picture) {
-    return {picture.storedWidth(), picture.height()};
 }
 
 } // namespace
@@ -60,11 +46,8 @@ private slots:
         QTest::addColumn<int>("format");
         QTest::newRow("1000") << 1000 << 1000 << int(QImage::Format_RGB32);
         QTest::newRow("1001") << 1001 << 1004 << int(QImage::Format_RGB32);
-        QTest::newRow("1003") << 1003 << 1004 << int(QImage::Format_RGB32);
-        QTest::newRow("1") << 1 << 4 << int(QImage::Format_RGB32);
         QTest::newRow("1-bit palette") << 6 << 8 << int(QImage::Format_Mono);
         QTest::newRow("8-bit palette") << 6 << 8 << int(QImage::Format_Indexed8);
-        QTest::newRow("grey") << 6 << 8 << int(QImage::Format_Grayscale8);
     }
     void loadRoundsTheStoredWidthUp() {
         QFETCH(int, width);
@@ -77,7 +60,6 @@ private slots:
         QCOMPARE(QImageReader(file).read().depth() <= 8, format != QImage::Format_RGB32);
         CDibPicture picture;
         QVERIFY(picture.Load(file));
-        QCOMPARE(stored(picture), QSize(storedWidth, 3));
         QCOMPARE(picture.pixels().size(), QSize(storedWidth, 3));
         QCOMPARE(QSize(picture.header().width, picture.header().height), QSize(width, 3));
         QCOMPARE(picture.header().bitCount, 24);
@@ -88,40 +70,22 @@ private slots:
         }
     }
 
-    void alphaIsLaidOnWhite() {
-        QImage source(3, 1, QImage::Format_ARGB32);
-        source.fill(qRgba(0, 0, 255, 0));
-        source.setPixel(1, 0, qRgba(255, 0, 0, 255));
-        CDibPicture picture;
-        QVERIFY(picture.Load(saved(source, u"alpha.png"_qs)));
-        QCOMPARE(picture.header().bitCount, 32);
-        QCOMPARE(picture.pixels().pixel(0, 0), qRgb(255, 255, 255));
-        QCOMPARE(picture.pixels().pixel(1, 0), qRgb(255, 0, 0));
-        picture.Resize(8, 2); // a 32-bit picture resizes to the same colours at 24 bits
-        QCOMPARE(picture.header().bitCount, 24);
-        QCOMPARE(picture.pixels().pixel(2, 1), qRgb(255, 0, 0));
-        QCOMPARE(picture.pixels().pixel(7, 0), qRgb(255, 255, 255));
-    }
-
     void damagedOrMissingFilesFailAndLeaveTheHolderAsItWas() {
-        for (const char* name : {"empty.jpg", "junk.jpg"}) {
-            QFile file(path(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(name[0] == 'j' ? "<html><body>404 Not Found</body></html>" : "");
-        }
+        QFile junk(path(u"junk.jpg"_qs));
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("<html>404 Not Found</html>") > 0);
+        junk.close();
         CDibPicture picture;
         QVERIFY(!picture.Load(path(u"missing.jpg"_qs)));
         QVERIFY(picture.isNull());
         QVERIFY(picture.Load(saved(distinctPicture(7, 5), u"good.png"_qs)));
-        for (const QString& bad :
-             {path(u"missing.jpg"_qs), path(u"empty.jpg"_qs), path(u"junk.jpg"_qs), m_dir.path()}) {
+        for (const QString& bad : {path(u"missing.jpg"_qs), junk.fileName(), m_dir.path()}) {
             QVERIFY2(!picture.Load(bad), qPrintable(bad));
-            QCOMPARE(stored(picture), QSize(8, 5));
+            QCOMPARE(picture.pixels().size(), QSize(8, 5));
             QCOMPARE(picture.header().width, 7);
         }
     }
 
-    void resizeTakesTheNearestPixelAt24Bits() {
+    void resizeTakesTheNearestPixelAt24BitsAndFitsToWidth() {
         CDibPicture picture;
         const QImage source = distinctPicture(4, 2);
         QVERIFY(picture.Load(saved(source, u"n.png"_qs)));
@@ -130,71 +94,49 @@ private slots:
             for (int x = 0; x < 8; ++x)
                 QCOMPARE(picture.pixels().pixel(x, y), source.pixel(x / 2, y / 2));
         }
-        // Uneven ratios repeat and drop but never blend; the width is raised to a multiple of 4.
-        const QImage grid = distinctPicture(12, 9);
-        QVERIFY(picture.Load(saved(grid, u"grid.png"_qs)));
-        picture.Resize(29, 7);
-        QCOMPARE(picture.pixels().size(), QSize(32, 7));
-        QVERIFY(coloursOf(grid).contains(coloursOf(picture.pixels())));
-        QCOMPARE(picture.pixels().pixel(31, 6), grid.pixel(11, 8));
-
         picture.Resize(798, 600);
-        QCOMPARE(stored(picture), QSize(800, 600));
+        QCOMPARE(picture.pixels().size(), QSize(800, 600));
         QCOMPARE(QSize(picture.header().width, picture.header().height), QSize(800, 600));
         QCOMPARE(picture.header().bitCount, 24);
         QCOMPARE(picture.header().imageSize, quint32(800 * 600 * 3));
         picture.Resize(0, -5);
-        QCOMPARE(stored(picture), QSize(4, 1));
-    }
+        QCOMPARE(picture.pixels().size(), QSize(4, 1));
 
-    void fitToWidthAndSaveOverTheFile() {
         QImage photo(3000, 2000, QImage::Format_RGB32);
         photo.fill(qRgb(40, 120, 200));
         const QString file = saved(photo, u"big.jpg"_qs);
-        CDibPicture big;
-        QVERIFY(big.Load(file));
-        orvix::FitToWidth(big, 800);
-        QCOMPARE(stored(big), QSize(800, 533));
-        QVERIFY(big.SaveAs(file)); // replaces the file it came from, leaving nothing beside it
+        QVERIFY(picture.Load(file));
+        orvix::FitToWidth(picture, 800);
+        QCOMPARE(picture.pixels().size(), QSize(800, 533));
+        QVERIFY(picture.SaveAs(file)); // replaces the file it came from, leaving nothing beside it
         QCOMPARE(QImageReader(file).size(), QSize(800, 533));
         QCOMPARE(QDir(m_dir.path()).entryList({u"big*"_qs}, QDir::Files),
                  QStringList{u"big.jpg"_qs});
     }
 
-    void saveChoosesTheEncoderByExtension_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("format"); // none: nothing is written
-        QTest::newRow("JPG") << u"upper.JPG"_qs << QByteArray("jpeg");
-        QTest::newRow("jpg") << u"lower.jpg"_qs << QByteArray("jpeg");
-        QTest::newRow("png") << u"p.PNG"_qs << QByteArray("png");
-        QTest::newRow("bmp") << u"b.bmp"_qs << QByteArray("bmp");
-        QTest::newRow("gif") << u"a.gif"_qs << QByteArray();
-        QTest::newRow("unknown") << u"a.xyz"_qs << QByteArray();
-        QTest::newRow("no extension") << u"noextension"_qs << QByteArray();
-        QTest::newRow("no folder") << u"no/such/a.jpg"_qs << QByteArray();
-    }
+    // At the real width, not the stored one; an unknown extension or a missing folder writes
+    // nothing.
     void saveChoosesTheEncoderByExtension() {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, format);
         CDibPicture picture;
-        QVERIFY(!picture.SaveAs(path(name))); // nothing loaded
+        QVERIFY(!picture.SaveAs(path(u"none.jpg"_qs))); // nothing loaded
         QVERIFY(picture.Load(saved(distinctPicture(1001, 7), u"src.png"_qs)));
-        QCOMPARE(picture.SaveAs(path(name)), !format.isEmpty());
-        QImageReader reader(path(name));
-        reader.setDecideFormatFromContent(true);
-        QCOMPARE(reader.format(), format);
-        if (!format.isEmpty())
-            QCOMPARE(reader.size(), QSize(1001, 7)); // the real width, not the stored one
-        QFile::remove(path(name));
+        const std::pair<QString, QByteArray> saves[]{{u"upper.JPG"_qs, "jpeg"},
+                                                     {u"lower.jpg"_qs, "jpeg"},
+                                                     {u"p.PNG"_qs, "png"},
+                                                     {u"a.xyz"_qs, {}},
+                                                     {u"no/such/a.jpg"_qs, {}}};
+        for (const auto& [name, format] : saves) {
+            QCOMPARE(picture.SaveAs(path(name)), !format.isEmpty());
+            QImageReader reader(path(name));
+            reader.setDecideFormatFromContent(true);
+            QCOMPARE(reader.format(), format);
+            QCOMPARE(reader.size(), format.isEmpty() ? QSize(-1, -1) : QSize(1001, 7));
+        }
     }
 
     void drawStretchesWithoutKeepingTheAspectRatio() {
-        QImage source(2, 2, QImage::Format_RGB32);
-        const QList<QRgb> colours{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
-                                  qRgb(255, 255, 0)};
-        for (int i = 0; i < 4; ++i)
-            source.setPixel(i % 2, i / 2, colours[i]);
         // Stored 4 wide; drawn into 40 × 10, each stored column is 10 pixels wide, each row 5.
+        const QImage source = distinctPicture(2, 2);
         CDibPicture picture;
         QVERIFY(picture.Load(saved(source, u"four.png"_qs)));
         QImage canvas(60, 20, QImage::Format_RGB32);
@@ -206,14 +148,14 @@ private slots:
         picture.Draw(painter, 0, 0, 0, 10);        // an empty rectangle draws nothing
         CDibPicture().Draw(painter, 0, 0, 60, 20); // nor does an empty picture
         painter.end();
-        // The right half of the drawing shows the repeated last column.
-        const QList<std::pair<QPoint, QRgb>> expected{
-            {{5, 3}, colours[0]},  {{14, 7}, colours[0]}, {{15, 3}, colours[1]},
-            {{44, 7}, colours[1]}, {{5, 8}, colours[2]},  {{30, 12}, colours[3]},
-            {{4, 3}, grey},        {{45, 12}, grey},      {{20, 13}, grey}};
-        for (const auto& [at, colour] : expected)
-            QCOMPARE(canvas.pixel(at), colour);
-        QCOMPARE(coloursOf(canvas), QSet<QRgb>(colours.begin(), colours.end()) << grey);
+        // Each pixel exactly, nothing blended; the right half shows the repeated last column.
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                const bool inside = x >= 5 && x < 45 && y >= 3 && y < 13;
+                QCOMPARE(canvas.pixel(x, y),
+                         inside ? source.pixel(std::min((x - 5) / 10, 1), (y - 3) / 5) : grey);
+            }
+        }
     }
 };
 

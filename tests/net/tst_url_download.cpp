@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -53,56 +52,41 @@ private slots:
             QFile::remove(m_dir.filePath(name));
     }
 
-    void writesTheWholeBody_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QByteArray>("body");
-        const QByteArray photo("\xff\xd8\xff photo bytes \x00\x01 end", 23);
-        QTest::newRow("200") << response("200 OK", photo) << photo;
-        QTest::newRow("empty 200") << response("200 OK", {}) << QByteArray();
-        QTest::newRow("until close")
-            << QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nabcdefghij")
-            << QByteArray("abcdefghij");
-        QTest::newRow("chunked") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
-                                               "\r\n4\r\nabcd\r\n6\r\nefghij\r\n0\r\n\r\n")
-                                 << QByteArray("abcdefghij");
-        QByteArray large(5 * 1024 * 1024 + 123, Qt::Uninitialized);
-        QRandomGenerator random(11);
-        for (char& byte : large)
-            byte = char(random.bounded(256));
-        QTest::newRow("5 MiB") << response("200 OK", large) << large;
-    }
+    // A 200 reply's body, empty or not, replaces the target whole; the caller's thread handles no
+    // events meanwhile.
     void writesTheWholeBody() {
-        QFETCH(QByteArray, reply);
-        QFETCH(QByteArray, body);
-        TcpPeer peer(HttpPeer::answering({{{reply}}}));
-        const QString address = url(peer, "/image/0000000042/m42.jpg");
-        write(target(), "old photo");
-        QCOMPARE(orvix::DownloadUrl(address, target()), 1);
-        QVERIFY(contents(target()) == body);
-        QCOMPARE(files(), QStringList{u"photo.jpg"_qs});
-        const auto request = HttpPeer::Request::parse(peer.received(0));
-        QVERIFY(request);
-        QCOMPARE(request->head.left(request->head.indexOf('\r')),
-                 "GET /image/0000000042/m42.jpg HTTP/1.1");
-        QCOMPARE(request->header("User-Agent"), address.toUtf8());
-        QCOMPARE(request->header("Cache-Control"), QByteArray("no-cache"));
+        for (const QByteArray& body :
+             {QByteArray("\xff\xd8\xff photo \x00\x01", 13).repeated(100000), QByteArray()}) {
+            TcpPeer peer(HttpPeer::answering({{{response("200 OK", body), 50}}}));
+            const QString address = url(peer, "/image/0000000042/m42.jpg");
+            write(target(), "old photo");
+            bool fired = false;
+            QTimer::singleShot(0, this, [&fired] { fired = true; });
+            QCOMPARE(orvix::DownloadUrl(address, target()), 1);
+            QVERIFY(!fired);
+            QVERIFY(contents(target()) == body);
+            QCOMPARE(files(), QStringList{u"photo.jpg"_qs});
+            const auto request = HttpPeer::Request::parse(peer.received(0));
+            QVERIFY(request);
+            QCOMPARE(request->head.left(request->head.indexOf('\r')),
+                     "GET /image/0000000042/m42.jpg HTTP/1.1");
+            QCOMPARE(request->header("User-Agent"), address.toUtf8());
+            QCOMPARE(request->header("Cache-Control"), QByteArray("no-cache"));
+            QTRY_VERIFY(fired);
+        }
     }
 
     void failureLeavesTheTargetAsItWas_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("hold"); // the connection stays open: only the time-out ends it
-        QTest::newRow("404") << response("404 Not Found", "<html>Not Found</html>") << false;
-        QTest::newRow("500") << response("500 Internal Server Error", "oops") << false;
-        QTest::newRow("redirect not followed")
-            << QByteArray(
-                   "HTTP/1.1 302 Found\r\nLocation: /image/other.jpg\r\nContent-Length: 0\r\n\r\n")
-            << false;
-        QTest::newRow("not http") << QByteArray("SSH-2.0-OpenSSH_9.2\r\n\r\n") << false;
-        QTest::newRow("dropped connection")
-            << "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + QByteArray(4000, 'x') << false;
-        QTest::newRow("silent server") << QByteArray() << true;
-        QTest::newRow("stalled body")
-            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n0123456789") << true;
+        const auto row = [](const char* name, const QByteArray& reply, bool hold = false) {
+            QTest::newRow(name) << reply << hold;
+        };
+        row("404", response("404 Not Found", "<html>Not Found</html>"));
+        row("redirect not followed", "HTTP/1.1 302 Found\r\nLocation: /other.jpg\r\n\r\n");
+        row("dropped connection",
+            "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n\r\n" + QByteArray(4000, 'x'));
+        row("silent server", {}, true);
     }
     void failureLeavesTheTargetAsItWas() {
         QFETCH(QByteArray, reply);
@@ -123,40 +107,16 @@ private slots:
         QVERIFY(!peer.received(0).contains("other.jpg"));
     }
 
-    void slowButSteadyServerIsNotCutOff() {
-        TcpPeer::Answer answer{{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n"}}};
-        for (const char* piece : {"a", "b", "c", "d", "e", "f"})
-            answer.pieces.append({piece, 250});
-        TcpPeer peer(HttpPeer::answering(answer));
-        QCOMPARE(UrlDownload(800ms).run(url(peer), target()), 1);
-        QCOMPARE(contents(target()), QByteArray("abcdef"));
-    }
-
     void unusableAddressOrTargetGivesZero() {
         TcpPeer peer(HttpPeer::answering({{{response("200 OK", "x")}}}));
-        quint16 closedPort;
-        {
-            TcpPeer gone;
-            closedPort = gone.port();
-        }
-        for (const QString& address : {QString(), u"not an address"_qs, u"ftp://127.0.0.1/a.jpg"_qs,
-                                       u"file:///etc/hostname"_qs, u"http:///a.jpg"_qs,
-                                       u"http://127.0.0.1:%1/a.jpg"_qs.arg(closedPort)})
+        for (const QString& address : {QString(), u"ftp://127.0.0.1/a.jpg"_qs, u"http:///a.jpg"_qs,
+                                       u"http://127.0.0.1:%1/a.jpg"_qs.arg(TcpPeer().port())})
             QCOMPARE(orvix::DownloadUrl(address, target()), 0);
-        for (const QString& path : {QString(), m_dir.path(), m_dir.filePath(u"no/such/a.jpg"_qs)})
+        for (const QString& path : {m_dir.path(), m_dir.filePath(u"no/such/a.jpg"_qs)})
             QCOMPARE(orvix::DownloadUrl(url(peer), path), 0);
         QVERIFY(files().isEmpty());
         QVERIFY(!QFileInfo::exists(m_dir.filePath(u"no"_qs)));
         QCOMPARE(peer.connectionCount(), 0); // a target that cannot be written is not fetched
-    }
-
-    void callerHandlesNoEventsWhileWaiting() {
-        TcpPeer peer(HttpPeer::answering({{{response("200 OK", "body"), 100}}}));
-        bool fired = false;
-        QTimer::singleShot(0, this, [&fired] { fired = true; });
-        QCOMPARE(orvix::DownloadUrl(url(peer), target()), 1);
-        QVERIFY(!fired);
-        QTRY_VERIFY(fired);
     }
 };
 
