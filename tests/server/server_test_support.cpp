@@ -1,11 +1,11 @@
 #include "server_test_support.h"
 
 #include "server/admin/member_registration.h"
+#include "support/http_peer.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -19,14 +19,9 @@ QStringList words(const char* text) {
 
 QByteArray clientRequest(const QString& path, const QByteArray& body) {
     return "POST " + path.toUtf8() +
-           " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-           "User-Agent: Mozilla/5.0 (Windows; U; Windows NT 6.1; en-US; rv:1.9.1.5) "
-           "Gecko/20091102 Firefox/3.5.5 (.NET CLR 3.5.30729)\r\n"
-           "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
-           "Accept-Language: en-us,en;q=0.5\r\nAccept-Encoding: gzip,deflate\r\n"
-           "Accept-Charset: ISO-8859-1,utf-8;q=0.7,*;q=0.7\r\nKeep-Alive: 300\r\n"
-           "Connection: keep-alive\r\nReferer: http://127.0.0.1/test.php\r\n"
-           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+           " HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept-Encoding: gzip,deflate\r\n"
+           "Connection: keep-alive\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+           "Content-Length: " +
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
@@ -38,23 +33,18 @@ QByteArray httpExchange(quint16 port, const QByteArray& request) {
     QTcpSocket socket;
     QEventLoop loop;
     QByteArray reply;
-    QObject::connect(&socket, &QTcpSocket::connected, &loop, [&] { socket.write(request); });
     QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] {
         reply += socket.readAll();
-        const qsizetype end = reply.indexOf("\r\n\r\n");
-        const qsizetype at = reply.indexOf("Content-Length: ");
-        if (end < 0 || at < 0 || at > end)
-            return;
-        const qsizetype length = reply.mid(at + 16, reply.indexOf('\r', at) - at - 16).toLongLong();
-        if (reply.size() >= end + 4 + length)
+        if (orvix::test::HttpPeer::Request::parse(reply)) // head and announced body are in
             loop.quit();
     });
     QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
     QTimer::singleShot(15000, &loop, &QEventLoop::quit);
     socket.connectToHost(u"127.0.0.1"_s, port);
+    socket.write(request);
     loop.exec();
-    return reply;
+    return reply + socket.readAll();
 }
 
 QByteArray bodyOf(const QByteArray& reply) {
@@ -79,24 +69,12 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-namespace {
-
-ServerConfig onFreePorts(ServerConfig config, const QString& dataDir) {
-    config.dataDir = dataDir;
-    config.httpPort = 0;
-    config.uploadPort = 0;
-    return config;
-}
-
-} // namespace
-
 ServerFixture::ServerFixture(ServerConfig config)
-    : m_server(onFreePorts(std::move(config), m_dir.path())) {
+    : m_server([&] {
+        config.dataDir = m_dir.path();
+        config.httpPort = config.uploadPort = 0;
+        return config;
+    }()) {
     QString error;
     m_running = m_server.start(&error);
     if (!m_running)
@@ -106,10 +84,6 @@ ServerFixture::ServerFixture(ServerConfig config)
 qint64 ServerFixture::addMember(const QString& id, const QString& password) {
     const auto member = MemberRegistration(context()).add(id, password, id, {}, nullptr);
     return member ? member->memberNo : -1;
-}
-
-QString ServerFixture::login(const QString& id, const QString& password) {
-    return test::login(httpPort(), id, password);
 }
 
 } // namespace orvix::server::test

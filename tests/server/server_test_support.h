@@ -8,28 +8,23 @@
 
 namespace orvix::server::test {
 
-// A list written as one text, its items separated by single blanks.
-QStringList words(const char* text);
+QStringList words(const char* text); // the items of a text separated by single blanks
 
-// A form request exactly as the desktop client writes it (its fixed header block, then the
-// body), and a plain GET as a download sends it.
+// A form request with the headers of the desktop client that could change a reply (it asks for
+// gzip and keep-alive; replies must be plain and whole), and a plain GET as a download sends it.
 QByteArray clientRequest(const QString& path, const QByteArray& body);
 QByteArray getRequest(const QString& path);
 
-// Sends a request to a local port and returns every byte of the reply, once its head and the
-// body it announces have arrived (or the connection ended). Runs the event loop meanwhile: the
-// server may live on this thread.
+// Sends a request to a local port and returns every byte of the reply, once the body it
+// announces has arrived or the connection ended. Runs the event loop meanwhile: the server may
+// live on this thread.
 QByteArray httpExchange(quint16 port, const QByteArray& request);
 QByteArray bodyOf(const QByteArray& reply);
-
-// A login with these values as typed; the reply body.
-QString login(quint16 port, const QString& id, const QString& password);
+QString login(quint16 port, const QString& id, const QString& password); // the reply body
 
 // The 2,048-byte upload header block "<size> <folder> <name>" padded with zero bytes.
 QByteArray uploadBlock(qint64 size, const QByteArray& folder, const QByteArray& name);
-
 bool writeFile(const QString& path, const QByteArray& bytes); // creates the folders
-QByteArray readFile(const QString& path);                     // "<missing>" when unreadable
 
 // A server on free ports in a temporary data folder, on this thread, started at once.
 class ServerFixture {
@@ -43,10 +38,8 @@ public:
     quint16 uploadPort() const { return m_server.uploadPort(); }
     QString dataDir() const { return m_dir.path(); }
     QString imageRoot() const { return m_dir.path() + QStringLiteral("/image"); }
-
     // Adds a member through the registration path, with the real password hashing.
     qint64 addMember(const QString& id, const QString& password);
-    QString login(const QString& id, const QString& password);
 
 private:
     QTemporaryDir m_dir;

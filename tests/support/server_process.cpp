@@ -53,6 +53,13 @@ void ServerProcess::stop() {
     m_output += m_process.readAll();
 }
 
+int ServerProcess::waitForExit(int timeoutMs) {
+    if (!m_process.waitForFinished(timeoutMs) && m_process.state() != QProcess::NotRunning)
+        return -1;
+    m_output += m_process.readAll();
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
 QByteArray ServerProcess::admin(const QStringList& arguments) const {
     QProcess process;
     process.start(m_binary,

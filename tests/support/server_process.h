@@ -26,6 +26,10 @@ public:
     quint16 uploadPort() const { return m_uploadPort; }
     QString httpAddress() const;
     QByteArray output() const { return m_output; }
+    qint64 processId() const { return m_process.processId(); }
+    // Waits for the server to end (after a signal the test sent, say): its exit code, or -1 when
+    // a signal killed it or it still runs after timeoutMs.
+    int waitForExit(int timeoutMs = 30000);
 
 private:
     QString m_binary;
