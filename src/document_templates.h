@@ -1,8 +1,8 @@
 #pragma once
 
-class COrvixWinApp;
-
 namespace orvix {
+
+class COrvixWinApp;
 
 // Registers the program's seven kinds of window with the application object, in the order
 // start-up expects: main launcher, chat, image, content editor, post view, store, post list.

@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
     orvix::SystemEnvironment environment;
     orvix::QtUiServices ui;
     orvix::QtSoundPlayer sound;
-    COrvixWinApp::Services services;
+    orvix::COrvixWinApp::Services services;
     services.environment = &environment;
     services.ui = &ui;
     services.sound = &sound;
@@ -29,7 +29,7 @@ int main(int argc, char* argv[]) {
         return std::make_unique<orvix::WebEngineBrowser>(parent);
     };
 
-    COrvixWinApp app(services);
+    orvix::COrvixWinApp app(services);
     orvix::registerDocumentTemplates(app);
     if (!app.InitInstance(QApplication::arguments()))
         return app.exitCode();

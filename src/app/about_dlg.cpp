@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+namespace orvix {
+
 namespace {
 
 constexpr int kOkId = 1;
@@ -39,3 +41,5 @@ CAboutDlg::CAboutDlg(QWidget* parent)
         picture->resize(kIconPixels, kIconPixels);
     }
 }
+
+} // namespace orvix

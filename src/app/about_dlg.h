@@ -2,6 +2,8 @@
 
 #include "platform/template_dialog.h"
 
+namespace orvix {
+
 // The About box: the program's icon, name and version, and the maker's notice.
 class CAboutDlg : public orvix::TemplateDialog {
     Q_OBJECT
@@ -15,3 +17,5 @@ public:
 
     static orvix::DialogTemplate dialogTemplate();
 };
+
+} // namespace orvix

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPoint>
 
+namespace orvix {
+
 CLauncherButton::CLauncherButton(QImage normal, QImage pressed, const QRect& rect, QObject* owner,
                                  QString name, int number)
     : m_normal(std::move(normal))
@@ -31,3 +33,5 @@ int CLauncherButton::sendCommand() const {
         return 0;
     return orvix::sendMessage(m_owner, orvix::Msg::LauncherCommand, m_number, 0);
 }
+
+} // namespace orvix

@@ -9,6 +9,8 @@ class QObject;
 class QPainter;
 class QPoint;
 
+namespace orvix {
+
 // One picture button of the launcher strip: two pictures of the same size (up and pressed), the
 // rectangle where it is drawn and hit, the window that receives its command, its name and its
 // number. The picture carries the look; the name is not drawn.
@@ -41,3 +43,5 @@ private:
     QString m_name;
     int m_number;
 };
+
+} // namespace orvix

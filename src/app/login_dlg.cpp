@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+namespace orvix {
+
 using namespace orvix;
 
 DialogTemplate CLoginDlg::dialogTemplate() {
@@ -134,3 +136,5 @@ void CLoginDlg::OnReply(const QString& text) {
     session.minimumVersionCode = reply.minimumVersionCode;
     finish(DialogResult::Ok);
 }
+
+} // namespace orvix

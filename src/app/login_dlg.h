@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+namespace orvix {
+
 class COrvixWinApp;
 
 // The login dialog shown before any other window. It sends the typed ID and password to the
@@ -49,3 +51,5 @@ private:
     bool m_ended = false;
     QTimer m_repeat;
 };
+
+} // namespace orvix

@@ -12,6 +12,8 @@
 #include <QMetaMethod>
 #include <QScreen>
 
+namespace orvix {
+
 namespace {
 
 using Window = COrvixWinApp::Window;
@@ -109,3 +111,5 @@ void CMainFrame::OnExitRequested(int code) {
     }
     app().EndProcess(code);
 }
+
+} // namespace orvix

@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+namespace orvix {
+
 class COrvixWinView;
 
 // The main window: a small frame around the launcher. Minimising it hides the feature windows;
@@ -55,3 +57,5 @@ private:
     bool m_ended = false;
     int m_requestsSent = 0;
 };
+
+} // namespace orvix

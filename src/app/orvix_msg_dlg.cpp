@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+namespace orvix {
+
 namespace {
 
 constexpr int kOkId = 1;
@@ -64,3 +66,5 @@ void COrvixMsgDlg::SetMessage(int mode, const QString& text) {
     if (auto* edit = control<QPlainTextEdit>(TextId))
         edit->setPlainText(text);
 }
+
+} // namespace orvix

@@ -2,6 +2,8 @@
 
 #include "platform/template_dialog.h"
 
+namespace orvix {
+
 // The program's own notice box: a read-only text with OK and Cancel, in a font of its own and
 // always titled in the store text column. Its mode chooses the buttons.
 class COrvixMsgDlg : public orvix::TemplateDialog {
@@ -27,3 +29,5 @@ private:
     QString m_message;
     int m_mode = 0;
 };
+
+} // namespace orvix

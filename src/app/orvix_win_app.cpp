@@ -18,6 +18,8 @@
 #include <QThread>
 #include <QWidget>
 
+namespace orvix {
+
 namespace {
 COrvixWinApp* g_instance = nullptr;
 }
@@ -231,3 +233,5 @@ void COrvixWinApp::OnAppAbout() {
     CAboutDlg about;
     ui().runModal(about);
 }
+
+} // namespace orvix

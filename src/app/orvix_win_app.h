@@ -12,15 +12,13 @@
 #include <memory>
 #include <vector>
 
-class CMainFrame;
-
 namespace orvix {
+
 class BrowserControl;
 class CDibPicture;
 class Environment;
 class SoundPlayer;
 class UiServices;
-} // namespace orvix
 
 // The one process-wide object: it starts the program (login, main window, hidden feature
 // windows), holds the session record for the whole run and knows every feature window.
@@ -139,3 +137,5 @@ private:
     int m_exitCode = 1;
     bool m_endRequested = false;
 };
+
+} // namespace orvix

@@ -14,6 +14,8 @@
 
 #include <array>
 
+namespace orvix {
+
 namespace {
 
 using Window = COrvixWinApp::Window;
@@ -227,3 +229,5 @@ void COrvixWinView::ToggleSquare() {
         postList->show();
     }
 }
+
+} // namespace orvix

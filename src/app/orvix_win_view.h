@@ -9,6 +9,8 @@
 
 class QAction;
 
+namespace orvix {
+
 // The launcher: a strip of five picture buttons (Chatting, Square, Story, Information, Add
 // store) that show and hide the feature windows. A button shows its pressed picture while the
 // mouse is down on it; releasing the mouse sends the command of the button under the pointer
@@ -60,3 +62,5 @@ private:
     int m_pressed = 0;
     QAction* m_aboutAction;
 };
+
+} // namespace orvix

@@ -2,6 +2,8 @@
 
 #include <QProgressBar>
 
+namespace orvix {
+
 orvix::DialogTemplate CProgressDlg::dialogTemplate() {
     using namespace orvix;
     DialogTemplate dialog;
@@ -47,3 +49,5 @@ int CProgressDlg::onMessage(int message, orvix::WParam wParam, orvix::LParam) {
     m_bar->setValue(positionFor(wParam, m_total));
     return 1;
 }
+
+} // namespace orvix

@@ -5,6 +5,8 @@
 
 class QProgressBar;
 
+namespace orvix {
+
 // A borderless progress strip that lives inside its owner window and follows an upload. The
 // owner sets the total in bytes; each progress message (1038) carries the bytes done. The
 // member cannot close it: Enter and Escape do nothing.
@@ -39,3 +41,5 @@ private:
     QProgressBar* m_bar;
     int m_total = 0;
 };
+
+} // namespace orvix

@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+namespace orvix {
+
 namespace {
 
 constexpr int kOkId = 1;
@@ -89,3 +91,5 @@ void UpGradeDlg::onCancel() {
         return;
     endDialog(orvix::DialogResult::Cancel);
 }
+
+} // namespace orvix

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace orvix {
+
 // Tells the member that the server announces another version of the program. OK opens the
 // service's web site in the desktop browser and ends the program with exit code 1; Cancel lets
 // the program go on, unless the server no longer accepts this version, in which case Cancel is
@@ -41,3 +43,5 @@ private:
     bool m_required = false;
     std::optional<int> m_exitCode;
 };
+
+} // namespace orvix

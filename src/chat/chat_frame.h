@@ -2,9 +2,13 @@
 
 #include "platform/frame_window.h"
 
+namespace orvix {
+
 // The chat window: a fixed-size window without close box, centred, 200 pixels from the top.
 class CChatFrame : public orvix::FrameWindow {
     Q_OBJECT
 public:
     explicit CChatFrame(QWidget* parent = nullptr);
 };
+
+} // namespace orvix

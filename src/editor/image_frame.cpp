@@ -2,6 +2,8 @@
 
 #include "app/orvix_win_app.h"
 
+namespace orvix {
+
 CImageFrame::CImageFrame(QWidget* parent)
     : FrameWindow(Caption::WithSystemMenu, parent) {
     // Until a photo is shown the viewer keeps a modest default size, centred.
@@ -11,3 +13,5 @@ CImageFrame::CImageFrame(QWidget* parent)
     if (auto* app = COrvixWinApp::instance())
         app->registerWindow(COrvixWinApp::Window::ImageFrame, this);
 }
+
+} // namespace orvix

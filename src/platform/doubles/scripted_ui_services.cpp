@@ -43,7 +43,8 @@ bool ScriptedUiServices::openInDesktopBrowser(const QUrl& address) {
 }
 
 int ScriptedUiServices::runModal(QDialog& dialog) {
-    m_modalDialogs << QString::fromLatin1(dialog.metaObject()->className());
+    m_modalDialogs
+        << QString::fromLatin1(dialog.metaObject()->className()).section(QStringLiteral("::"), -1);
     auto script = takeFront(m_modalScripts);
     if (!script)
         return DialogResult::Cancel;

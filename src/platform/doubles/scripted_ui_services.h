@@ -36,7 +36,7 @@ public:
     const std::vector<ShownMessage>& messages() const { return m_messages; }
     const std::vector<FileOpenRequest>& fileRequests() const { return m_fileRequests; }
     const std::vector<QUrl>& openedAddresses() const { return m_openedAddresses; }
-    // Class names of the dialogs that were run modally, in order.
+    // Class names (without namespace) of the dialogs that were run modally, in order.
     const QStringList& modalDialogs() const { return m_modalDialogs; }
     int colorRequests() const { return m_colorRequests; }
     int fontRequests() const { return m_fontRequests; }
