@@ -14,7 +14,6 @@ constexpr int kIconPixels = 32;
 } // namespace
 
 orvix::DialogTemplate CAboutDlg::dialogTemplate() {
-    using namespace orvix;
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.caption = QStringLiteral("OrvixWin 정보");

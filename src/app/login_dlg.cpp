@@ -13,8 +13,6 @@
 
 namespace orvix {
 
-using namespace orvix;
-
 DialogTemplate CLoginDlg::dialogTemplate() {
     DialogTemplate t;
     t.resourceId = 144;

@@ -4,30 +4,18 @@
 #include "app/orvix_win_view.h"
 #include "app/ui_text.h"
 #include "net/orvi_http.h"
+#include "platform/frame_window.h"
 #include "platform/resources.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QMetaMethod>
-#include <QScreen>
 
 namespace orvix {
 
 namespace {
 
 using Window = COrvixWinApp::Window;
-
-COrvixWinApp& app() {
-    COrvixWinApp* instance = COrvixWinApp::instance();
-    Q_ASSERT(instance);
-    return *instance;
-}
-
-int workAreaWidth() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry().width() : CMainFrame::Width;
-}
 
 } // namespace
 
@@ -41,9 +29,9 @@ CMainFrame::CMainFrame(QWidget* parent)
     setWindowTitle(orvix::uiText(orvix::UiRow::Product, orvix::StoreTextColumn));
     setWindowIcon(orvix::res::icon(orvix::res::ProgramIcon));
     setCentralWidget(m_view);
-    setGeometry(QRect(initialPosition(workAreaWidth()), QSize(Width, Height)));
+    setGeometry(QRect(initialPosition(FrameWindow::workAreaWidth()), QSize(Width, Height)));
     connect(m_view, &COrvixWinView::exitRequested, this, &CMainFrame::OnExitRequested);
-    app().registerWindow(Window::Main, this);
+    COrvixWinApp::current().registerWindow(Window::Main, this);
     m_view->OnInitialUpdate();
 }
 
@@ -60,7 +48,7 @@ void CMainFrame::changeEvent(QEvent* event) {
         const bool wasMinimised = change->oldState() & Qt::WindowMinimized;
         // Restoring does not bring the feature windows back; the launcher does.
         if (minimised && !wasMinimised) {
-            COrvixWinApp& application = app();
+            COrvixWinApp& application = COrvixWinApp::current();
             if (QWidget* postList = application.window(Window::PostListFrame))
                 postList->hide();
             if (QWidget* post = application.window(Window::PostFrame))
@@ -82,7 +70,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::SendEndOfSession() {
-    const orvix::SessionRecord& session = app().session();
+    const orvix::SessionRecord& session = COrvixWinApp::current().session();
     ++m_requestsSent;
     orvix::COrviHttp::Send(session.serverAddress, session.serverAddressNarrow,
                            QByteArrayLiteral("/android/closeusepc.php"),
@@ -109,7 +97,7 @@ void CMainFrame::OnExitRequested(int code) {
         emit exitRequested(code);
         return;
     }
-    app().EndProcess(code);
+    COrvixWinApp::current().EndProcess(code);
 }
 
 } // namespace orvix

@@ -26,7 +26,6 @@ QString noticeFace() {
 } // namespace
 
 orvix::DialogTemplate COrvixMsgDlg::dialogTemplate() {
-    using namespace orvix;
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.size = QSize(222, 88);

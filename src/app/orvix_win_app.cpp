@@ -40,6 +40,11 @@ COrvixWinApp* COrvixWinApp::instance() {
     return g_instance;
 }
 
+COrvixWinApp& COrvixWinApp::current() {
+    Q_ASSERT(g_instance);
+    return *g_instance;
+}
+
 QString COrvixWinApp::builtInServerAddress() const {
     const QString configured = qEnvironmentVariable("ORVIX_SERVER").trimmed();
     return configured.isEmpty() ? DefaultServerAddress : configured;
@@ -177,7 +182,7 @@ void COrvixWinApp::StoreLoginResult(const QString& memberId, const QString& pass
 
     if (photoMarker == QLatin1String("0")) {
         m_session.memberPhotoPath.clear();
-        m_defaultMemberPicture = orvix::res::bitmap(orvix::res::DefaultMemberPicture);
+        useDefaultMemberPicture();
         return;
     }
     m_session.memberPhotoPath =
@@ -197,7 +202,12 @@ void COrvixWinApp::LoadMemberPhoto() {
         }
     }
     m_memberPhoto.reset();
-    m_defaultMemberPicture = orvix::res::bitmap(orvix::res::DefaultMemberPicture);
+    useDefaultMemberPicture();
+}
+
+void COrvixWinApp::useDefaultMemberPicture() {
+    if (m_defaultMemberPicture.isNull())
+        m_defaultMemberPicture = orvix::res::bitmap(orvix::res::DefaultMemberPicture);
 }
 
 void COrvixWinApp::PlayNotificationSound() {

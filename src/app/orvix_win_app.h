@@ -68,6 +68,8 @@ public:
 
     // The application object of this process, or nullptr before it exists.
     static COrvixWinApp* instance();
+    // The application object, for windows, which exist only while it does.
+    static COrvixWinApp& current();
 
     // Start-up: false when the program must end without entering its event loop; exitCode()
     // then tells with which code.
@@ -127,6 +129,9 @@ public:
     QString fromNarrow(const QByteArray& bytes) const;
 
 private:
+    // Draws the default member picture the first time it is needed.
+    void useDefaultMemberPicture();
+
     Services m_services;
     orvix::SessionRecord m_session;
     std::unique_ptr<orvix::CDibPicture> m_memberPhoto;

@@ -45,12 +45,6 @@ constexpr std::array kButtonLayouts{
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 132;
 
-COrvixWinApp& app() {
-    COrvixWinApp* instance = COrvixWinApp::instance();
-    Q_ASSERT(instance);
-    return *instance;
-}
-
 QString aboutText(int country) {
     switch (country) {
     case orvix::Country::Korea:
@@ -63,7 +57,7 @@ QString aboutText(int country) {
 }
 
 void hideWindow(Window which) {
-    if (QWidget* window = app().window(which))
+    if (QWidget* window = COrvixWinApp::current().window(which))
         window->hide();
 }
 
@@ -71,8 +65,8 @@ void hideWindow(Window which) {
 
 COrvixWinView::COrvixWinView(QWidget* parent)
     : QWidget(parent)
-    , m_aboutAction(new QAction(aboutText(app().session().country), this)) {
-    connect(m_aboutAction, &QAction::triggered, this, [] { app().OnAppAbout(); });
+    , m_aboutAction(new QAction(aboutText(COrvixWinApp::current().session().country), this)) {
+    connect(m_aboutAction, &QAction::triggered, this, [] { COrvixWinApp::current().OnAppAbout(); });
     addAction(m_aboutAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
@@ -88,7 +82,7 @@ void COrvixWinView::OnInitialUpdate() {
 void COrvixWinView::CreateButtons() {
     m_buttons.clear();
     m_pressed = 0;
-    const int country = app().session().country;
+    const int country = COrvixWinApp::current().session().country;
     int left = 0;
     for (const ButtonLayout& layout : kButtonLayouts) {
         m_buttons.emplace_back(orvix::res::bitmap(layout.normal),
@@ -100,11 +94,11 @@ void COrvixWinView::CreateButtons() {
 }
 
 void COrvixWinView::CheckVersion() {
-    const orvix::SessionRecord& session = app().session();
+    const orvix::SessionRecord& session = COrvixWinApp::current().session();
     if (orvix::SessionRecord::clientVersionCode == session.latestVersionCode)
         return;
     UpGradeDlg dialog;
-    app().ui().runModal(dialog);
+    COrvixWinApp::current().ui().runModal(dialog);
     if (const auto code = dialog.requestedExitCode())
         emit exitRequested(*code);
 }
@@ -188,13 +182,13 @@ int COrvixWinView::OnLauncherCommand(int number) {
         ToggleSquare();
         return 1;
     case Story:
-        app().runAction(Action::OpenDocumentLibrary);
+        COrvixWinApp::current().runAction(Action::OpenDocumentLibrary);
         return 1;
     case Information:
-        app().runAction(Action::OpenMemberContent);
+        COrvixWinApp::current().runAction(Action::OpenMemberContent);
         return 1;
     case AddStore:
-        app().runAction(Action::OpenStoreContent);
+        COrvixWinApp::current().runAction(Action::OpenStoreContent);
         return 1;
     default:
         return 0;
@@ -202,7 +196,7 @@ int COrvixWinView::OnLauncherCommand(int number) {
 }
 
 void COrvixWinView::ToggleChatting() {
-    COrvixWinApp& application = app();
+    COrvixWinApp& application = COrvixWinApp::current();
     if (!application.window(Window::ChatView))
         return;
     hideWindow(Window::PostListFrame);
@@ -212,7 +206,7 @@ void COrvixWinView::ToggleChatting() {
 }
 
 void COrvixWinView::ToggleSquare() {
-    COrvixWinApp& application = app();
+    COrvixWinApp& application = COrvixWinApp::current();
     QWidget* postList = application.window(Window::PostListFrame);
     if (!postList)
         return;

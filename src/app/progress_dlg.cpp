@@ -5,7 +5,6 @@
 namespace orvix {
 
 orvix::DialogTemplate CProgressDlg::dialogTemplate() {
-    using namespace orvix;
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.size = QSize(333, 20);

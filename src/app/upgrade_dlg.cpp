@@ -22,16 +22,9 @@ const QString kRequiredMessage = QStringLiteral(
 const QString kOfferMessage =
     QStringLiteral("Orvix가 업그레이드가 되었습니다. 업그레이드 하시겠습니까?");
 
-COrvixWinApp& app() {
-    COrvixWinApp* instance = COrvixWinApp::instance();
-    Q_ASSERT(instance);
-    return *instance;
-}
-
 } // namespace
 
 orvix::DialogTemplate UpGradeDlg::dialogTemplate() {
-    using namespace orvix;
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.caption = QStringLiteral("업그레이드 알림");
@@ -61,7 +54,7 @@ orvix::DialogTemplate UpGradeDlg::dialogTemplate() {
 
 UpGradeDlg::UpGradeDlg(QWidget* parent)
     : TemplateDialog(dialogTemplate(), parent) {
-    const orvix::SessionRecord& session = app().session();
+    const orvix::SessionRecord& session = COrvixWinApp::current().session();
     control<QLineEdit>(CurrentVersionId)->setText(orvix::SessionRecord::clientVersionName);
     control<QLineEdit>(NewVersionId)->setText(session.latestVersionName);
 
@@ -80,7 +73,7 @@ QUrl UpGradeDlg::webSiteAddress() {
 
 void UpGradeDlg::onOk() {
     // Whether the browser could open the site or not, this version ends here.
-    app().ui().openInDesktopBrowser(webSiteAddress());
+    COrvixWinApp::current().ui().openInDesktopBrowser(webSiteAddress());
     m_exitCode = ExitCode;
     endDialog(orvix::DialogResult::Ok);
 }

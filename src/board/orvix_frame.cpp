@@ -1,14 +1,9 @@
 #include "board/orvix_frame.h"
 
-#include "app/orvix_win_app.h"
-
 namespace orvix {
 
 COrvixFrame::COrvixFrame(QWidget* parent)
-    : FrameWindow(Caption::WithSystemMenu, parent) {
-    placeAt(centredLeft(800), 180, 700, 600);
-    if (auto* app = COrvixWinApp::instance())
-        app->registerWindow(COrvixWinApp::Window::PostFrame, this);
-}
+    : FeatureFrame(COrvixWinApp::Window::PostFrame, Caption::WithSystemMenu,
+                   QRect(centredLeft(800), 180, 700, 600), parent) {}
 
 } // namespace orvix

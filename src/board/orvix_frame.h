@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/frame_window.h"
+#include "app/feature_frame.h"
 
 namespace orvix {
 
 // The post view window; closing it only hides it.
-class COrvixFrame : public orvix::FrameWindow {
+class COrvixFrame : public FeatureFrame {
     Q_OBJECT
 public:
     explicit COrvixFrame(QWidget* parent = nullptr);

@@ -1,14 +1,9 @@
 #include "board/orvix_list_frame.h"
 
-#include "app/orvix_win_app.h"
-
 namespace orvix {
 
 COrvixListFrame::COrvixListFrame(QWidget* parent)
-    : FrameWindow(Caption::WithoutSystemMenu, parent) {
-    placeAt(centredLeft(800), 200, 470, 600);
-    if (auto* app = COrvixWinApp::instance())
-        app->registerWindow(COrvixWinApp::Window::PostListFrame, this);
-}
+    : FeatureFrame(COrvixWinApp::Window::PostListFrame, Caption::WithoutSystemMenu,
+                   QRect(centredLeft(800), 200, 470, 600), parent) {}
 
 } // namespace orvix

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/frame_window.h"
+#include "app/feature_frame.h"
 
 namespace orvix {
 
 // The post list window: a narrow window with a caption and no close box.
-class COrvixListFrame : public orvix::FrameWindow {
+class COrvixListFrame : public FeatureFrame {
     Q_OBJECT
 public:
     explicit COrvixListFrame(QWidget* parent = nullptr);

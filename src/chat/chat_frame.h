@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/frame_window.h"
+#include "app/feature_frame.h"
 
 namespace orvix {
 
 // The chat window: a fixed-size window without close box, centred, 200 pixels from the top.
-class CChatFrame : public orvix::FrameWindow {
+class CChatFrame : public FeatureFrame {
     Q_OBJECT
 public:
     explicit CChatFrame(QWidget* parent = nullptr);

@@ -1,14 +1,9 @@
 #include "editor/content_frame.h"
 
-#include "app/orvix_win_app.h"
-
 namespace orvix {
 
 CContentFrame::CContentFrame(QWidget* parent)
-    : FrameWindow(Caption::WithoutSystemMenu, parent) {
-    placeAt(centredLeft(800), 200, 580, 600);
-    if (auto* app = COrvixWinApp::instance())
-        app->registerWindow(COrvixWinApp::Window::ContentFrame, this);
-}
+    : FeatureFrame(COrvixWinApp::Window::ContentFrame, Caption::WithoutSystemMenu,
+                   QRect(centredLeft(800), 200, 580, 600), parent) {}
 
 } // namespace orvix

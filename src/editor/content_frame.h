@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/frame_window.h"
+#include "app/feature_frame.h"
 
 namespace orvix {
 
 // The content editor's window: without close box; it is hidden, never destroyed.
-class CContentFrame : public orvix::FrameWindow {
+class CContentFrame : public FeatureFrame {
     Q_OBJECT
 public:
     explicit CContentFrame(QWidget* parent = nullptr);

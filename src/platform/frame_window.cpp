@@ -18,12 +18,9 @@ void FrameWindow::placeAt(int left, int top, int width, int height) {
     setGeometry(left, top, width, height);
 }
 
-int FrameWindow::centredLeft(int width) {
+int FrameWindow::workAreaWidth() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return 0;
-    const QRect area = screen->availableGeometry();
-    return (area.width() - width) / 2;
+    return screen ? screen->availableGeometry().width() : 0;
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

@@ -19,9 +19,11 @@ public:
     // Places the frame at (left, top) with an outer size of width × height.
     void placeAt(int left, int top, int width, int height);
 
-    // Left edge that centres a window of the given width on the primary screen's work area
-    // (integer division, as all windows of the program compute it).
-    static int centredLeft(int width);
+    // Width of the primary screen's work area (0 without a screen).
+    static int workAreaWidth();
+    // Left edge that centres a window of the given width on that work area (integer division,
+    // as all windows of the program compute it).
+    static int centredLeft(int width) { return (workAreaWidth() - width) / 2; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

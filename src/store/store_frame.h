@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/frame_window.h"
+#include "app/feature_frame.h"
 
 namespace orvix {
 
 // The store registration window.
-class CStoreFrame : public orvix::FrameWindow {
+class CStoreFrame : public FeatureFrame {
     Q_OBJECT
 public:
     explicit CStoreFrame(QWidget* parent = nullptr);
