@@ -1,6 +1,6 @@
 # Helpers shared by every target of the project: warnings, sanitizers, tests.
 
-set(ORVIX_WARNING_FLAGS -Wall -Wextra -Wpedantic -Werror)
+set(ORVIX_WARNING_FLAGS -Wall -Wextra -Wpedantic -Wshadow -Woverloaded-virtual -Werror)
 set(ORVIX_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 # Applies the project's compile options to one of our own targets.

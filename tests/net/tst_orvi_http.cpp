@@ -153,7 +153,7 @@ private slots:
         // the request itself. Neither may break anything.
         ReplyOwner owner;
         for (auto* handler : {+[](COrviHttp*) { QTest::qWait(700); },
-                              +[](COrviHttp* request) { delete request; }}) {
+                              +[](COrviHttp* finished) { delete finished; }}) {
             owner.duringHandler = handler;
             request = send(peer.address(), &owner);
             QTRY_VERIFY(request.isNull());

@@ -127,9 +127,9 @@ private slots:
     void headerTooLongNoFileOrNoPeerSendsNothing() {
         // "1 " + folder + " " + name: 2,047 bytes of text and the zero fit, 2,048 do not;
         // multibyte characters count in bytes.
-        const QString folder(2047 - 4, u'f');
-        QCOMPARE(COrviUpload::headerBlock(1, folder, u"n"_qs).size(), 2048);
-        QVERIFY(COrviUpload::headerBlock(1, folder + u'f', u"n"_qs).isEmpty());
+        const QString longest(2047 - 4, u'f');
+        QCOMPARE(COrviUpload::headerBlock(1, longest, u"n"_qs).size(), 2048);
+        QVERIFY(COrviUpload::headerBlock(1, longest + u'f', u"n"_qs).isEmpty());
         QVERIFY(COrviUpload::headerBlock(1, QString(700, u'한'), u"n"_qs).isEmpty());
 
         const quint16 closedPort = TcpPeer().port();

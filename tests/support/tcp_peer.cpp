@@ -69,7 +69,7 @@ void TcpPeer::accept() {
         const qsizetype index = m_connections.size();
         m_connections.append(Connection{});
         QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, index] {
-            QMutexLocker lock(&m_mutex);
+            QMutexLocker guard(&m_mutex);
             m_connections[index].ended = true;
         });
         if (m_reading == Reading::Off) {
