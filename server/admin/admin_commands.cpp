@@ -2,8 +2,9 @@
 
 #include "server/admin/member_photo.h"
 #include "server/admin/member_registration.h"
-#include "server/app/command_line.h"
-#include "server/app/server_context.h"
+#include "server/app/features.h"
+#include "server/core/command_line.h"
+#include "server/core/server_context.h"
 
 #include <QTextStream>
 
@@ -13,25 +14,9 @@ namespace orvix::server {
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
-
 const QString kData = QStringLiteral("--data");
 const QString kPhoto = QStringLiteral("--photo");
 const QString kName = QStringLiteral("--name");
-
-// The member named by the first argument, or a message and nothing.
-std::optional<MemberRecord> memberArgument(AdminInvocation& call) {
-    const QString& id = call.arguments.first();
-    bool failed = false;
-    auto member = call.context.members().findByLoginId(id, &failed);
-    if (failed)
-        call.err << "orvix-server: " << call.context.database().lastError() << '\n';
-    else if (!member)
-        call.err << "orvix-server: no member with the ID \"" << id << "\"\n";
-    return member;
-}
 
 int addMember(AdminInvocation& call) {
     QString error;
@@ -41,7 +26,7 @@ int addMember(AdminInvocation& call) {
             MemberPhoto::prepare(call.line.value(kPhoto), call.context.config().maxUpload, &error);
         if (!prepared) {
             call.err << "orvix-server: " << error << '\n';
-            return kFailed;
+            return AdminExit::Failed;
         }
         photo = *prepared;
     }
@@ -50,60 +35,23 @@ int addMember(AdminInvocation& call) {
             .add(call.arguments[0], call.arguments[1], call.line.value(kName), photo, &error);
     if (!member) {
         call.err << "orvix-server: " << error << '\n';
-        return kFailed;
+        return AdminExit::Failed;
     }
     call.out << member->memberNo << '\n';
-    return kDone;
-}
-
-int decidePc(AdminInvocation& call, bool approve) {
-    const auto member = memberArgument(call);
-    if (!member)
-        return kFailed;
-    if (!call.context.pcAccess().decide(member->memberNo, approve)) {
-        call.err << "orvix-server: " << call.context.database().lastError() << '\n';
-        return kFailed;
-    }
-    call.out << (approve ? "approved" : "refused") << " PC use for " << member->loginId << '\n';
-    return kDone;
-}
-
-int endPc(AdminInvocation& call) {
-    const auto member = memberArgument(call);
-    if (!member)
-        return kFailed;
-    const int ended =
-        call.context.pcAccess().endSessions(member->memberNo, QStringLiteral("ended by member"));
-    if (ended < 0) {
-        call.err << "orvix-server: " << call.context.database().lastError() << '\n';
-        return kFailed;
-    }
-    call.out << "ended " << ended << " PC session" << (ended == 1 ? "" : "s") << " of "
-             << member->loginId << '\n';
-    return kDone;
+    return AdminExit::Done;
 }
 
 } // namespace
 
 QList<AdminCommand> AdminCommands::table() {
-    return {
-        {QStringLiteral("add-member"),
-         QStringLiteral("add-member ID PASSWORD [--photo FILE] [--name NAME]"),
-         {kPhoto, kName},
-         2,
-         addMember},
-        {QStringLiteral("approve-pc"),
-         QStringLiteral("approve-pc ID"),
-         {},
-         1,
-         [](AdminInvocation& call) { return decidePc(call, true); }},
-        {QStringLiteral("refuse-pc"),
-         QStringLiteral("refuse-pc ID"),
-         {},
-         1,
-         [](AdminInvocation& call) { return decidePc(call, false); }},
-        {QStringLiteral("end-pc"), QStringLiteral("end-pc ID"), {}, 1, endPc},
-    };
+    return QList<AdminCommand>{
+               {QStringLiteral("add-member"),
+                QStringLiteral("add-member ID PASSWORD [--photo FILE] [--name NAME]"),
+                {kPhoto, kName},
+                2,
+                addMember},
+           } +
+           featureAdminCommands();
 }
 
 QString AdminCommands::usage() {
@@ -126,18 +74,18 @@ int AdminCommands::run(const QStringList& arguments, QTextStream& out, QTextStre
     const auto line = CommandLine::parse(arguments, options, {}, &error);
     if (!line) {
         err << "orvix-server: " << error << '\n' << usage();
-        return kUsage;
+        return AdminExit::Usage;
     }
     if (line->positional().isEmpty()) {
         err << usage();
-        return kUsage;
+        return AdminExit::Usage;
     }
     const QString name = line->positional().first();
     const auto command = std::find_if(commands.begin(), commands.end(),
                                       [&](const AdminCommand& c) { return c.name == name; });
     if (command == commands.end()) {
         err << "orvix-server: unknown admin command \"" << name << "\"\n" << usage();
-        return kUsage;
+        return AdminExit::Usage;
     }
     const QStringList rest = line->positional().mid(1);
     const QStringList given = line->given();
@@ -146,15 +94,15 @@ int AdminCommands::run(const QStringList& arguments, QTextStream& out, QTextStre
     });
     if (rest.size() != command->arguments || line->value(kData).isEmpty() || strayOption) {
         err << "usage: orvix-server admin --data DIR " << command->usage << '\n';
-        return kUsage;
+        return AdminExit::Usage;
     }
 
     ServerConfig config;
     config.dataDir = line->value(kData);
     ServerContext context(config);
-    if (!context.open(&error)) {
+    if (!context.open(&error) || !migrateFeatures(context, &error)) {
         err << "orvix-server: " << error << '\n';
-        return kFailed;
+        return AdminExit::Failed;
     }
     AdminInvocation call{context, *line, rest, out, err};
     return command->run(call);

@@ -1,7 +1,7 @@
 #include "server/admin/member_registration.h"
 
 #include "server/admin/member_photo.h"
-#include "server/app/server_context.h"
+#include "server/core/server_context.h"
 #include "server/storage/password_hasher.h"
 
 namespace orvix::server {

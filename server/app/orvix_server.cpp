@@ -1,8 +1,8 @@
 #include "server/app/orvix_server.h"
 
+#include "server/app/features.h"
 #include "server/demo/demo_seeder.h"
 #include "server/http/orvix_http_server.h"
-#include "server/scripts/script_catalog.h"
 #include "server/upload/upload_service.h"
 
 #include <QHostAddress>
@@ -24,13 +24,13 @@ bool OrvixServer::start(QString* error) {
             *error = QStringLiteral("%1 is not an IP address").arg(config.bindAddress);
         return false;
     }
-    if (!m_context.open(error))
+    if (!m_context.open(error) || !migrateFeatures(m_context, error))
         return false;
-    if (config.demo && !DemoSeeder(m_context).seed(error))
+    if (config.demo && !(DemoSeeder(m_context).seed(error) && seedFeatureDemo(m_context, error)))
         return false;
 
-    ScriptCatalog::install(m_scripts, m_context);
-    m_http = std::make_unique<OrvixHttpServer>(m_scripts, m_context.folder().imageRoot());
+    installFeatures(m_routes, m_context);
+    m_http = std::make_unique<OrvixHttpServer>(m_routes, m_context.folder().imageRoot());
     if (!m_http->start(address, config.httpPort, error))
         return false;
     if (config.publicAddress.isEmpty())

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "server/app/server_config.h"
-#include "server/app/server_context.h"
-#include "server/http/script_table.h"
+#include "server/core/route_table.h"
+#include "server/core/server_config.h"
+#include "server/core/server_context.h"
 
 #include <memory>
 
@@ -12,8 +12,8 @@ class OrvixHttpServer;
 class UploadService;
 class UploadServer;
 
-// One running server: the data folder and database, the form scripts and /image/ over HTTP on
-// this thread, and the upload port on a thread of its own.
+// One running server: the data folder and database, the features' form scripts and pages and
+// /image/ over HTTP on this thread, and the upload port on a thread of its own.
 class OrvixServer {
 public:
     explicit OrvixServer(ServerConfig config);
@@ -35,13 +35,13 @@ public:
 
     ServerContext& context() { return m_context; }
     const ServerConfig& config() const { return m_context.config(); }
-    ScriptTable& scripts() { return m_scripts; }
+    RouteTable& routes() { return m_routes; }
     // The upload port's object, for its signals (queued: it lives on the upload thread).
     UploadServer* uploadServer() const;
 
 private:
     ServerContext m_context;
-    ScriptTable m_scripts;
+    RouteTable m_routes;
     std::unique_ptr<OrvixHttpServer> m_http;
     std::unique_ptr<UploadService> m_uploads;
 };

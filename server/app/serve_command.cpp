@@ -1,8 +1,8 @@
 #include "server/app/serve_command.h"
 
-#include "server/app/command_line.h"
 #include "server/app/orvix_server.h"
 #include "server/app/termination_signals.h"
+#include "server/core/command_line.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

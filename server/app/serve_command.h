@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/app/server_config.h"
+#include "server/core/server_config.h"
 
 #include <QStringList>
 

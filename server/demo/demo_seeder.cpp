@@ -2,7 +2,7 @@
 
 #include "server/admin/member_photo.h"
 #include "server/admin/member_registration.h"
-#include "server/app/server_context.h"
+#include "server/core/server_context.h"
 #include "server/demo/avatar_painter.h"
 
 #include <QFileInfo>

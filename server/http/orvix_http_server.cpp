@@ -16,10 +16,10 @@ const QString kImagePrefix = QStringLiteral("/image/");
 
 } // namespace
 
-OrvixHttpServer::OrvixHttpServer(const ScriptTable& scripts, const QString& imageRoot,
+OrvixHttpServer::OrvixHttpServer(const RouteTable& routes, const QString& imageRoot,
                                  QObject* parent)
     : QAbstractHttpServer(parent)
-    , m_scripts(scripts)
+    , m_routes(routes)
     , m_images(imageRoot) {}
 
 bool OrvixHttpServer::start(const QHostAddress& address, quint16 port, QString* error) {
@@ -41,7 +41,7 @@ bool OrvixHttpServer::start(const QHostAddress& address, quint16 port, QString* 
 
 bool OrvixHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     const QString path = request.url().path();
-    if (const ScriptTable::Handler* script = m_scripts.find(path)) {
+    if (const RouteTable::Script* script = m_routes.script(path)) {
         QHttpServerResponder responder = makeResponder(request, socket);
         if (request.method() != QHttpServerRequest::Method::Post) {
             ReplyWriter::writeText(responder, 405, QByteArrayLiteral("Method Not Allowed"));
@@ -52,9 +52,37 @@ bool OrvixHttpServer::handleRequest(const QHttpServerRequest& request, QTcpSocke
         ReplyWriter::writeText(responder, reply.status, reply.body.toUtf8());
         return true;
     }
+    if (const RouteTable::Page* page = m_routes.page(path)) {
+        servePage(request, socket, *page, path);
+        return true;
+    }
     if (path.startsWith(kImagePrefix))
         return serveImage(request, socket, path.sliced(kImagePrefix.size()));
     return false;
+}
+
+void OrvixHttpServer::servePage(const QHttpServerRequest& request, QTcpSocket* socket,
+                                const RouteTable::Page& page, const QString& path) {
+    QHttpServerResponder responder = makeResponder(request, socket);
+    PageRequest pageRequest;
+    pageRequest.peer = request.remoteAddress();
+    pageRequest.query = PageRequest::decodePairs(request.url().query(QUrl::FullyEncoded).toUtf8());
+    switch (request.method()) {
+    case QHttpServerRequest::Method::Get:
+        break;
+    case QHttpServerRequest::Method::Post:
+        if (m_routes.pageAcceptsPost(path)) {
+            pageRequest.method = PageRequest::Method::Post;
+            pageRequest.form = PageRequest::decodePairs(request.body());
+            break;
+        }
+        [[fallthrough]];
+    default:
+        ReplyWriter::writeText(responder, 405, QByteArrayLiteral("Method Not Allowed"));
+        return;
+    }
+    const PageReply reply = page(pageRequest);
+    ReplyWriter::writePage(responder, reply.status, reply.html.toUtf8(), reply.location.toUtf8());
 }
 
 bool OrvixHttpServer::serveImage(const QHttpServerRequest& request, QTcpSocket* socket,

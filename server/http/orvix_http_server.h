@@ -1,7 +1,7 @@
 #pragma once
 
+#include "server/core/route_table.h"
 #include "server/http/image_files.h"
-#include "server/http/script_table.h"
 
 #include <QAbstractHttpServer>
 #include <QHostAddress>
@@ -10,14 +10,13 @@ class QTcpServer;
 
 namespace orvix::server {
 
-// The HTTP side of the server: POST to a form script of the table, GET of a file under /image/.
-// Everything else is answered 404 (405 for a script asked with another method), always in the
-// framing of ReplyWriter.
+// The HTTP side of the server: POST to a form script of the route table, GET of a web page (POST
+// too for a page that takes a form), GET of a file under /image/. Everything else is answered 404
+// (405 for a script or page asked with a method it does not take), in the framing of ReplyWriter.
 class OrvixHttpServer : public QAbstractHttpServer {
     Q_OBJECT
 public:
-    OrvixHttpServer(const ScriptTable& scripts, const QString& imageRoot,
-                    QObject* parent = nullptr);
+    OrvixHttpServer(const RouteTable& routes, const QString& imageRoot, QObject* parent = nullptr);
 
     // Starts listening; port 0 picks a free port. Returns false with a reason on failure.
     bool start(const QHostAddress& address, quint16 port, QString* error);
@@ -28,9 +27,11 @@ protected:
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
 private:
+    void servePage(const QHttpServerRequest& request, QTcpSocket* socket,
+                   const RouteTable::Page& page, const QString& path);
     bool serveImage(const QHttpServerRequest& request, QTcpSocket* socket, const QString& path);
 
-    const ScriptTable& m_scripts;
+    const RouteTable& m_routes;
     ImageFiles m_images;
     quint16 m_port = 0;
 };

@@ -27,6 +27,19 @@ void ReplyWriter::writeText(QHttpServerResponder& responder, int status, const Q
     responder.writeBody(body.constData(), body.size());
 }
 
+void ReplyWriter::writePage(QHttpServerResponder& responder, int status, const QByteArray& html,
+                            const QByteArray& location) {
+    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
+    responder.writeHeader(kContentLength, QByteArray::number(html.size()));
+    responder.writeHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-store"));
+    responder.writeHeader(QByteArrayLiteral("X-Content-Type-Options"),
+                          QByteArrayLiteral("nosniff"));
+    if (!location.isEmpty())
+        responder.writeHeader(QByteArrayLiteral("Location"), location);
+    responder.writeHeader(kContentType, QByteArrayLiteral("text/html; charset=utf-8"));
+    responder.writeBody(html.constData(), html.size());
+}
+
 void ReplyWriter::writeFile(QHttpServerResponder& responder, std::unique_ptr<QFile> file,
                             const QByteArray& contentType, bool headOnly) {
     if (headOnly) {

@@ -20,6 +20,11 @@ public:
 
     static void writeText(QHttpServerResponder& responder, int status, const QByteArray& body);
 
+    // A web page for the embedded browser: UTF-8 HTML with its charset named, kept out of any
+    // cache (pages change with every registration). A status 303 is a redirect to location.
+    static void writePage(QHttpServerResponder& responder, int status, const QByteArray& html,
+                          const QByteArray& location = {});
+
     // Streams a file without reading it whole (with no body for a HEAD request).
     static void writeFile(QHttpServerResponder& responder, std::unique_ptr<QFile> file,
                           const QByteArray& contentType, bool headOnly);

@@ -142,19 +142,89 @@ QStringList firstLayout() {
     };
 }
 
+// Version 2: the versions of the features' own tables.
+QStringList featurePartsLayout() {
+    return {
+        QStringLiteral(R"(CREATE TABLE schema_parts (
+            name TEXT PRIMARY KEY,
+            version INTEGER NOT NULL))"),
+    };
+}
+
+int partVersion(Database& db, const QString& name, bool* failed) {
+    QSqlQuery& query =
+        db.statement(QStringLiteral("SELECT version FROM schema_parts WHERE name = ?"));
+    query.addBindValue(name);
+    int version = 0;
+    *failed = !query.exec();
+    if (!*failed && query.next())
+        version = query.value(0).toInt();
+    query.finish();
+    return version;
+}
+
 } // namespace
 
 int Schema::currentVersion() {
-    return 1;
+    return 2;
 }
 
 QStringList Schema::migration(int version) {
     switch (version) {
     case 1:
         return firstLayout();
+    case 2:
+        return featurePartsLayout();
     default:
         return {};
     }
+}
+
+bool Schema::migratePart(Database& db, const QString& name, const QList<QStringList>& migrations,
+                         QString* error) {
+    const int target = int(migrations.size());
+    bool failed = false;
+    if (partVersion(db, name, &failed) == target && !failed)
+        return true;
+
+    Transaction transaction(db);
+    if (!transaction.isActive()) {
+        if (error)
+            *error = QStringLiteral("cannot lock the database: %1").arg(db.lastError());
+        return false;
+    }
+    const int stored = partVersion(db, name, &failed);
+    if (failed) {
+        if (error)
+            *error = QStringLiteral("cannot read the tables of %1: %2").arg(name, db.lastError());
+        return false;
+    }
+    if (stored > target) {
+        if (error)
+            *error = QStringLiteral("the database has version %1 of the %2 tables; this program "
+                                    "knows versions up to %3")
+                         .arg(stored)
+                         .arg(name)
+                         .arg(target);
+        return false;
+    }
+    for (int version = stored + 1; version <= target; ++version) {
+        for (const QString& sql : migrations[version - 1]) {
+            if (!db.exec(sql, error))
+                return false;
+        }
+    }
+    QSqlQuery& record =
+        db.statement(QStringLiteral("INSERT INTO schema_parts (name, version) VALUES (?, ?) "
+                                    "ON CONFLICT (name) DO UPDATE SET version = excluded.version"));
+    record.addBindValue(name);
+    record.addBindValue(target);
+    if (!db.run(record) || !transaction.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot record the tables of %1: %2").arg(name, db.lastError());
+        return false;
+    }
+    return true;
 }
 
 int Schema::storedVersion(Database& db) {

@@ -23,6 +23,13 @@ public:
 
     // The version recorded in the database.
     static int storedVersion(Database& db);
+
+    // A feature's own tables: its migrations in order, tracked by the feature's name in the
+    // table schema_parts, so features add tables without numbering against each other. Run after
+    // migrate(); applies what the database has not seen yet, in one transaction. Refuses a
+    // database that holds a newer version of the part.
+    static bool migratePart(Database& db, const QString& name, const QList<QStringList>& migrations,
+                            QString* error);
 };
 
 } // namespace orvix::server

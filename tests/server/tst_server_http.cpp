@@ -2,6 +2,7 @@
 // exchanges, and the files under /image/.
 
 #include "server/app/serve_command.h"
+#include "server/core/html.h"
 #include "server_test_support.h"
 #include "support/http_peer.h"
 
@@ -33,6 +34,7 @@ private slots:
     void framingLoginsAndApproval();
     void autoApproveWithConfiguredValuesThenClose();
     void imageFiles();
+    void pagesOfFeatures();
 };
 
 void TestServerHttp::framingLoginsAndApproval() {
@@ -45,7 +47,7 @@ void TestServerHttp::framingLoginsAndApproval() {
     // A member whose password was reset to the reserved "0" cannot log in from a PC.
     f.addMember(u"zero"_s, u"0"_s);
     // Content-Length counts bytes of the UTF-8 body, whatever the body holds.
-    f.server().scripts().add(u"/android/echo.php"_s, [](const ScriptRequest& r) {
+    f.server().routes().addScript(u"/android/echo.php"_s, [](const ScriptRequest& r) {
         return ScriptReply::text(r.form.value(u"text"));
     });
     const quint16 port = f.httpPort();
@@ -144,6 +146,50 @@ void TestServerHttp::imageFiles() {
         QCOMPARE(path + httpExchange(f.httpPort(), getRequest(QString::fromUtf8(path))),
                  path + (*type ? HttpPeer::reply(bytes, type) : refusal("404 Not Found")));
     }
+}
+
+void TestServerHttp::pagesOfFeatures() {
+    ServerFixture f;
+    QVERIFY(f.running());
+    // A page sees the query decoded as a browser encodes it; whatever it shows is escaped.
+    f.server().routes().addPage(u"/android/echo_page.php"_s, [](const PageRequest& r) {
+        return PageReply::page(Html::page(r.value(u"title"), Html::escape(r.value(u"q"))));
+    });
+    // A page that takes a form answers a POST with a redirect back to itself.
+    f.server().routes().addPage(
+        u"/android/form_page.php"_s,
+        [](const PageRequest& r) {
+            if (r.method == PageRequest::Method::Post)
+                return PageReply::redirect(u"/android/form_page.php?saved="_s +
+                                           Html::queryValue(r.value(u"address")));
+            return PageReply::page(Html::page(u"form"_s, Html::escape(r.value(u"saved"))));
+        },
+        true);
+    const quint16 port = f.httpPort();
+    const QByteArray page = httpExchange(
+        port, getRequest(u"/android/echo_page.php?title=A%26B&q=%3Cscript%3Ex+y%22%27"_s));
+    QVERIFY2(page.startsWith("HTTP/1.1 200 OK\r\n"), page.constData());
+    QVERIFY(page.contains("Content-Type: text/html; charset=utf-8\r\n"));
+    const QString html = QString::fromUtf8(bodyOf(page));
+    QVERIFY(html.contains(u"<meta charset=\"utf-8\">"_s));
+    QVERIFY(html.contains(u"<title>A&amp;B</title>"_s));
+    QVERIFY2(html.contains(u"&lt;script&gt;x y&quot;&#39;"_s), qPrintable(html));
+    QVERIFY(!html.contains(u"<script>"_s));
+
+    // Scripts stay POST-only and pages GET-only, unless a page takes a form.
+    QCOMPARE(httpExchange(port, clientRequest(u"/android/echo_page.php"_s, "q=1")),
+             refusal("405 Method Not Allowed"));
+    const QByteArray saved =
+        httpExchange(port, clientRequest(u"/android/form_page.php"_s, "address=Seoul+%26+1"));
+    QVERIFY2(saved.startsWith("HTTP/1.1 303 "), saved.constData());
+    QVERIFY2(saved.contains("Location: /android/form_page.php?saved=Seoul%20%26%201\r\n"),
+             saved.constData());
+    QVERIFY(
+        bodyOf(httpExchange(port, getRequest(u"/android/form_page.php?saved=Seoul%20%26%201"_s)))
+            .contains("Seoul &amp; 1"));
+    QCOMPARE(f.server().routes().paths(),
+             QStringList({u"/android/closeusepc.php"_s, u"/android/echo_page.php"_s,
+                          u"/android/form_page.php"_s, u"/android/pclogin.php"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestServerHttp)

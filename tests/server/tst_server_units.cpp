@@ -46,6 +46,7 @@ private slots:
     void uploadHeader();
     void serveCommandLine();
     void databaseAndApprovals();
+    void featureTablesMigrateByName();
     void membersAndPasswords();
     void staleStagingFilesAreCleared();
 };
@@ -58,6 +59,11 @@ void TestServerUnits::formBodyKeepsValuesAsTyped() {
     QCOMPARE(form.value(u"k"), u"안녕하세요"_s);
     QCOMPARE(form.value(u""), u"v"_s);
     QCOMPARE(form.value(u"x"), u"1"_s);
+    // A NUL byte is a character of its value like any other: it ends neither the value nor
+    // the body.
+    const FormBody nul = FormBody::parse(QByteArray("a=x\0y&b=2", 9));
+    QCOMPARE(nul.value(u"a"), QString::fromUtf8(QByteArray("x\0y", 3)));
+    QCOMPARE(nul.value(u"b"), u"2"_s);
 }
 
 void TestServerUnits::uploadHeader() {
@@ -151,6 +157,32 @@ void TestServerUnits::databaseAndApprovals() {
     ServerContext older(configFor(dir));
     QVERIFY(!older.open(&error));
     QVERIFY2(error.contains(u"version"_s), qPrintable(error));
+}
+
+void TestServerUnits::featureTablesMigrateByName() {
+    QTemporaryDir dir;
+    ServerContext context(configFor(dir));
+    QString error;
+    QVERIFY2(context.open(&error), qPrintable(error));
+    Database& db = context.database();
+    QList<QStringList> steps{{u"CREATE TABLE t1 (a INTEGER)"_s}};
+    QVERIFY2(Schema::migratePart(db, u"one"_s, steps, &error), qPrintable(error));
+    // Again: nothing to do, nothing run twice.
+    QVERIFY2(Schema::migratePart(db, u"one"_s, steps, &error), qPrintable(error));
+    // A second feature numbers its migrations on its own.
+    QVERIFY(Schema::migratePart(db, u"two"_s, {{u"CREATE TABLE t2 (b INTEGER)"_s}}, &error));
+    // An appended migration runs alone, after the ones already applied.
+    steps.append(
+        {u"ALTER TABLE t1 ADD COLUMN c TEXT"_s, u"INSERT INTO t1 (a, c) VALUES (1, 'x')"_s});
+    QVERIFY2(Schema::migratePart(db, u"one"_s, steps, &error), qPrintable(error));
+    QCOMPARE(scalar(db, u"SELECT c FROM t1"_s).toString(), u"x"_s);
+    QCOMPARE(scalar(db, u"SELECT version FROM schema_parts WHERE name = 'one'"_s), 2);
+    // A failing migration leaves nothing half done; a database from a newer program is refused.
+    QVERIFY(
+        !Schema::migratePart(db, u"three"_s, {{u"CREATE TABLE t3 (x)"_s, u"BROKEN"_s}}, &error));
+    QVERIFY(!scalar(db, u"SELECT COUNT(*) FROM sqlite_master WHERE name = 't3'"_s).toInt());
+    QVERIFY(!Schema::migratePart(db, u"one"_s, steps.mid(0, 1), &error));
+    QVERIFY2(error.contains(u"version 2"_s), qPrintable(error));
 }
 
 void TestServerUnits::membersAndPasswords() {

@@ -1,4 +1,4 @@
-#include "server/app/server_context.h"
+#include "server/core/server_context.h"
 
 namespace orvix::server {
 

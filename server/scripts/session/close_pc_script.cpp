@@ -1,6 +1,6 @@
-#include "server/scripts/close_pc_script.h"
+#include "server/scripts/session/close_pc_script.h"
 
-#include "server/app/server_context.h"
+#include "server/core/server_context.h"
 
 namespace orvix::server {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/http/script_table.h"
+#include "server/core/route_table.h"
 
 namespace orvix::server {
 

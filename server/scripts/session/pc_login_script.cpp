@@ -1,7 +1,7 @@
-#include "server/scripts/pc_login_script.h"
+#include "server/scripts/session/pc_login_script.h"
 
-#include "server/app/server_context.h"
-#include "server/http/reply_fields.h"
+#include "server/core/reply_builder.h"
+#include "server/core/server_context.h"
 
 #include <QFileInfo>
 
@@ -36,14 +36,14 @@ ScriptReply PcLoginScript::operator()(const ScriptRequest& request) const {
     case Outcome::Failed:
         return ScriptReply::failure(kWrongCredentials);
     case Outcome::Pending:
-        return ScriptReply::text(ReplyFields{QStringLiteral("1"), QStringLiteral("0")}.text());
+        return ScriptReply::text(ReplyBuilder{QStringLiteral("1"), QStringLiteral("0")}.text());
     case Outcome::Refused:
-        return ScriptReply::text(ReplyFields{QStringLiteral("1"), QStringLiteral("2")}.text());
+        return ScriptReply::text(ReplyBuilder{QStringLiteral("1"), QStringLiteral("2")}.text());
     case Outcome::Admitted:
         break;
     }
     const bool hasPhoto = QFileInfo(m_context.folder().memberPhotoPath(member->memberNo)).isFile();
-    ReplyFields reply;
+    ReplyBuilder reply;
     reply.add(QStringLiteral("1"))
         .add(QStringLiteral("1"))
         .add(member->memberNo)

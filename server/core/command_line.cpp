@@ -1,4 +1,4 @@
-#include "server/app/command_line.h"
+#include "server/core/command_line.h"
 
 namespace orvix::server {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/app/server_config.h"
+#include "server/core/server_config.h"
 #include "server/storage/data_folder.h"
 #include "server/storage/database.h"
 #include "server/storage/member_store.h"

@@ -7,19 +7,19 @@ namespace orvix::server {
 
 // A reply body made of fields separated by the whole marker "</>". An empty field keeps its
 // place: {"1", "", "2"} gives "1</></>2".
-class ReplyFields {
+class ReplyBuilder {
 public:
     static inline const QString kSeparator = QStringLiteral("</>");
 
-    ReplyFields() = default;
-    ReplyFields(std::initializer_list<QString> fields)
+    ReplyBuilder() = default;
+    ReplyBuilder(std::initializer_list<QString> fields)
         : m_fields(fields) {}
 
-    ReplyFields& add(const QString& field) {
+    ReplyBuilder& add(const QString& field) {
         m_fields.append(field);
         return *this;
     }
-    ReplyFields& add(qint64 number) { return add(QString::number(number)); }
+    ReplyBuilder& add(qint64 number) { return add(QString::number(number)); }
 
     QString text() const { return m_fields.join(kSeparator); }
 

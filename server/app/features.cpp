@@ -1,0 +1,49 @@
+#include "server/app/features.h"
+
+#include "server/core/server_context.h"
+#include "server/scripts/session/install_session.h"
+#include "server/storage/schema.h"
+
+namespace orvix::server {
+
+QList<ServerFeature> serverFeatures() {
+    return {
+        sessionFeature(),
+    };
+}
+
+bool migrateFeatures(ServerContext& context, QString* error) {
+    for (const ServerFeature& feature : serverFeatures()) {
+        if (!feature.migrations.isEmpty() &&
+            !Schema::migratePart(context.database(), feature.name, feature.migrations, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void installFeatures(RouteTable& routes, ServerContext& context) {
+    for (const ServerFeature& feature : serverFeatures()) {
+        if (feature.install)
+            feature.install(routes, context);
+    }
+}
+
+bool seedFeatureDemo(ServerContext& context, QString* error) {
+    for (const ServerFeature& feature : serverFeatures()) {
+        if (feature.seedDemo && !feature.seedDemo(context, error))
+            return false;
+    }
+    return true;
+}
+
+QList<AdminCommand> featureAdminCommands() {
+    QList<AdminCommand> commands;
+    for (const ServerFeature& feature : serverFeatures()) {
+        if (feature.adminCommands)
+            commands += feature.adminCommands();
+    }
+    return commands;
+}
+
+} // namespace orvix::server
