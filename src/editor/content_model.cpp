@@ -8,7 +8,10 @@
 namespace orvix {
 
 ContentModel::ContentModel()
-    : m_layout([](CContentText& text) { text.Relayout(); }) {}
+    : m_measurers(std::make_shared<FontMeasurers>())
+    , m_layout([measurers = m_measurers](CContentText& text) {
+        text.Relayout(measurers->forFont(text.font()));
+    }) {}
 
 CContentBlock* ContentModel::block(int index) const {
     return index >= 0 && index < count() ? m_blocks[size_t(index)].get() : nullptr;

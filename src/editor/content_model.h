@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/content_block.h"
+#include "editor/text_measurer.h"
 
 #include <QColor>
 #include <QString>
@@ -24,7 +25,8 @@ public:
 
     ContentModel();
 
-    // Lays out a text block; by default with its own font. Tests give a fixed measurer.
+    // Lays out a text block; by default with its own font, measured by the model's measurers.
+    // Tests give a fixed measurer.
     using Layout = std::function<void(CContentText&)>;
     void setLayout(Layout layout) { m_layout = std::move(layout); }
     void layOut(CContentText& text) const { m_layout(text); }
@@ -96,6 +98,7 @@ private:
 
     Blocks m_blocks;
     int m_selected = -1;
+    std::shared_ptr<FontMeasurers> m_measurers;
     Layout m_layout;
 };
 

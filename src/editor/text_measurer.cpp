@@ -40,4 +40,11 @@ qreal FontTextMeasurer::advance(QStringView character) const {
     return value;
 }
 
+const TextMeasurer& FontMeasurers::forFont(const QFont& font) {
+    std::shared_ptr<FontTextMeasurer>& measurer = m_measurers[font.key()];
+    if (!measurer)
+        measurer = std::make_shared<FontTextMeasurer>(font);
+    return *measurer;
+}
+
 } // namespace orvix

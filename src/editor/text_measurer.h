@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringView>
 
+#include <memory>
+
 namespace orvix {
 
 // How text blocks measure their lines: the width of a string is the sum of the advances of its
@@ -44,6 +46,16 @@ private:
     QFontMetricsF m_metrics;
     int m_height;
     mutable QHash<char32_t, qreal> m_advances;
+};
+
+// The measurers of the fonts a content uses, made once each: a content of many text blocks in
+// a few styles measures each character of a style once.
+class FontMeasurers {
+public:
+    const TextMeasurer& forFont(const QFont& font);
+
+private:
+    QHash<QString, std::shared_ptr<FontTextMeasurer>> m_measurers;
 };
 
 } // namespace orvix

@@ -31,7 +31,7 @@ constexpr std::array kBitmapSizes{
     BitmapSize{182, 40, 40},   BitmapSize{183, 40, 40},  BitmapSize{184, 40, 40},
     BitmapSize{185, 40, 40},   BitmapSize{186, 40, 40},  BitmapSize{187, 40, 40},
     BitmapSize{189, 40, 40},   BitmapSize{196, 40, 40},  BitmapSize{198, 30, 20},
-    BitmapSize{201, 308, 522},
+    BitmapSize{201, 308, 522}, BitmapSize{188, 70, 70},
 };
 
 QString drawingPath(int id) {

@@ -23,6 +23,7 @@ constexpr int DefaultMemberPicture = 143;
 constexpr int UpgradePicture = 162;
 constexpr int NotificationSound = 164;
 constexpr int DefaultPostPicture = 167;
+constexpr int DocumentIcon = 188; // a document block of the content editor
 constexpr int NewBadge = 198;
 constexpr int LoginFace = 201;
 
