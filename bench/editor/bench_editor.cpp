@@ -15,6 +15,7 @@
 #include "editor/text_measurer.h"
 
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -27,6 +28,24 @@
 using namespace orvix;
 
 namespace {
+
+// Measures every string whole with the font's shaping, as a platform's text-extent call does:
+// the cost of the passes that measure each prefix again.
+class ShapingMeasurer final : public TextMeasurer {
+public:
+    explicit ShapingMeasurer(const QFont& font)
+        : m_metrics(font) {}
+    qreal advance(QStringView character) const override {
+        return m_metrics.horizontalAdvance(character.toString());
+    }
+    int height() const override { return int(m_metrics.height()); }
+    qreal width(QStringView text) const override {
+        return m_metrics.horizontalAdvance(text.toString());
+    }
+
+private:
+    QFontMetricsF m_metrics;
+};
 
 // Korean and Latin words with blanks and a line break now and then.
 QString sampleText(int length, QRandomGenerator& random) {
@@ -107,9 +126,12 @@ int main(int argc, char* argv[]) {
     out << "5,000 characters at 540 px, size 16: " << text.lineCount << " lines\n";
     print(out, "layout, incremental widths (the editor's)",
           measure(rounds, [&] { text.Relayout(); }));
-    print(out, "layout, every prefix measured", measure(std::max(1, rounds / 10), [&] {
-              text.RelayoutByPrefixes(FontTextMeasurer(text.font()));
-          }));
+    print(out, "layout, every prefix summed from its advances",
+          measure(rounds, [&] { text.RelayoutByPrefixes(FontTextMeasurer(text.font())); }));
+    CContentText shaped = text;
+    print(out, "layout, every prefix shaped whole by the font",
+          measure(std::max(1, rounds / 10),
+                  [&] { shaped.RelayoutByPrefixes(ShapingMeasurer(text.font())); }));
     // A text without line breaks fills its lines to the wrap width.
     CContentText unbroken = text;
     unbroken.text.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
@@ -122,7 +144,11 @@ int main(int argc, char* argv[]) {
     const QString path = dir.filePath(QStringLiteral("content.sml"));
     const QByteArray bytes = SmlWriter::text(model).toUtf8();
     out << "content of 200 blocks: " << bytes.size() << " bytes of .sml\n";
-    print(out, "write .sml (text and file)",
+    print(out, "write .sml: the text", measure(rounds, [&] {
+              if (SmlWriter::text(model).isEmpty())
+                  qFatal("nothing written");
+          }));
+    print(out, "write .sml: text and file",
           measure(rounds, [&] { SmlWriter::write(model, path); }));
     const SmlReader reader(dir.path(), [](const QString&, const QString&) { return false; });
     print(out, "read .sml (file and blocks)", measure(rounds, [&] {
