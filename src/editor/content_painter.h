@@ -22,6 +22,7 @@ class ContentModel;
 class ContentPainter {
 public:
     static constexpr int FullWidth = 540;
+    static constexpr int MaxDrawnCharacters = 2000;
     static inline const QColor SelectionColour = QColor(255, 0, 0);
 
     explicit ContentPainter(QImage documentIcon);

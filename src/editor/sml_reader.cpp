@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -87,7 +88,7 @@ int SmlReader::number(QStringView text) {
 
 SmlReader::Result SmlReader::readFile(const QString& path, const Progress& progress) const {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileSize)
         return Result{};
     return read(file.readAll(), progress);
 }
@@ -105,7 +106,8 @@ SmlReader::Result SmlReader::read(const QByteArray& bytes, const Progress& progr
         progress.blockCount(result.blockCount);
 
     int handled = 0;
-    for (qsizetype piece = 4; piece < pieces.size() && handled < result.blockCount; ++piece) {
+    const int records = std::min(result.blockCount, MaxBlocks);
+    for (qsizetype piece = 4; piece < pieces.size() && handled < records; ++piece) {
         const QStringList fields = pieces[piece].split(kField);
         const QString kind = fieldAt(fields, 1).remove(u' ');
         if (progress.blockStarted)

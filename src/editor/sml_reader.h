@@ -26,6 +26,9 @@ namespace orvix {
 // are truncated toward zero; what is not a number reads as 0. A record shorter than its kind
 // reads its missing fields as empty text or 0.
 //
+// A file larger than MaxFileSize is not taken for a content, and at most MaxBlocks records are
+// read: a damaged or hostile file cannot make the editor build millions of blocks.
+//
 // A photo name that may not name a file in the working folder (a path, "..", a drive letter, a
 // control character, or one of the program's own files) is never fetched: the block is kept,
 // without its picture.
@@ -52,10 +55,14 @@ public:
     // Fetches a photo by its name into a local path; true when the file was written.
     using PhotoFetcher = std::function<bool(const QString& name, const QString& localPath)>;
 
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+    static constexpr int MaxBlocks = 10000;
+
     SmlReader(QString workFolder, PhotoFetcher fetchPhoto);
 
     Result read(const QByteArray& bytes, const Progress& progress = {}) const;
-    // Reads a file; a file that cannot be read is not recognised.
+    // Reads a file; a file that cannot be read, or is larger than MaxFileSize, is not
+    // recognised.
     Result readFile(const QString& path, const Progress& progress = {}) const;
 
     // A field read as a number: the longest start of the text (after white space) that is a

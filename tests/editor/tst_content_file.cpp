@@ -222,6 +222,14 @@ void TestContentFile::fileIsWrittenWholeInUtf8() {
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes, SmlWriter::text(c.model).toUtf8()); // no byte-order mark, no line break
     QVERIFY(bytes.startsWith("orvix</>"));
+    // A file too large for a content is not read as one.
+    QFile large(dir.filePath(u"large.sml"_s));
+    QVERIFY(large.open(QIODevice::WriteOnly));
+    large.write("orvix</>f</>1</>t</>1<@>0<@>16");
+    large.write(QByteArray(SmlReader::MaxFileSize, 'x'));
+    large.close();
+    QVERIFY(!SmlReader(dir.path(), {}).readFile(large.fileName()).recognised);
+    QVERIFY(SmlReader(dir.path(), {}).readFile(path).recognised);
     // A file that cannot be written leaves what was there.
     QVERIFY(!SmlWriter::write(c.model, dir.filePath(u"missing/kim.sml"_s)));
     QVERIFY(!QFile::exists(dir.filePath(u"missing/kim.sml"_s)));
@@ -327,6 +335,9 @@ void TestContentFile::readerSurvivesRandomDamage() {
     for (char& b : noise)
         b = char(random.bounded(256));
     QVERIFY(!SmlReader(u"/w"_s, {}).read(noise).recognised);
+    // A flood of records stops at the reader's limit.
+    const QByteArray flood = "orvix</>f</>99999999</>t" + QByteArray("</>8").repeated(20000);
+    QCOMPARE(int(SmlReader(u"/w"_s, {}).read(flood).blocks.size()), SmlReader::MaxBlocks);
     QVERIFY(SmlReader(u"/w"_s, {}).read("orvix</>" + noise).recognised);
 }
 
