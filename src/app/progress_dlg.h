@@ -10,7 +10,7 @@ namespace orvix {
 // A borderless progress strip that lives inside its owner window and follows an upload. The
 // owner sets the total in bytes; each progress message (1038) carries the bytes done. The
 // member cannot close it: Enter and Escape do nothing.
-class CProgressDlg : public orvix::TemplateDialog, public orvix::MessageTarget {
+class CProgressDlg : public TemplateDialog, public MessageTarget {
     Q_OBJECT
 public:
     static constexpr int ResourceId = 197;
@@ -25,13 +25,13 @@ public:
     int position() const;
 
     // Handles the progress message: wParam is the number of bytes done.
-    int onMessage(int message, orvix::WParam wParam, orvix::LParam lParam) override;
+    int onMessage(int message, WParam wParam, LParam lParam) override;
 
     // The bar position for bytes done of a total: the ratio in single precision times 100,
     // truncated, kept within 0 to 100; 0 while the total is not positive.
     static int positionFor(qint64 done, int total);
 
-    static orvix::DialogTemplate dialogTemplate();
+    static DialogTemplate dialogTemplate();
 
 protected:
     void onOk() override {}

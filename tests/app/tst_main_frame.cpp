@@ -1,6 +1,6 @@
 #include "app/main_frame.h"
 #include "app/orvix_win_view.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 
 #include <QGuiApplication>
 #include <QMenuBar>
