@@ -31,7 +31,7 @@ int CProgressDlg::position() const {
     return m_bar->value();
 }
 
-int CProgressDlg::positionFor(qint64 done, int total) {
+int CProgressDlg::positionFor(qint64 done, qint64 total) {
     if (total <= 0)
         return 0;
     const float percent = static_cast<float>(done) / static_cast<float>(total) * 100.0f;

@@ -9,7 +9,8 @@ namespace orvix {
 
 // A borderless progress strip that lives inside its owner window and follows an upload. The
 // owner sets the total in bytes; each progress message (1038) carries the bytes done. The
-// member cannot close it: Enter and Escape do nothing.
+// member cannot close it: Enter and Escape do nothing. Windows that upload drive it through
+// UploadProgress.
 class CProgressDlg : public TemplateDialog, public MessageTarget {
     Q_OBJECT
 public:
@@ -19,8 +20,8 @@ public:
     // Created hidden as a child of its owner; the owner shows and hides it.
     explicit CProgressDlg(QWidget* owner);
 
-    void setTotal(int total) { m_total = total; }
-    int total() const { return m_total; }
+    void setTotal(qint64 total) { m_total = total; }
+    qint64 total() const { return m_total; }
     // The bar's position, 0 to 100.
     int position() const;
 
@@ -29,7 +30,7 @@ public:
 
     // The bar position for bytes done of a total: the ratio in single precision times 100,
     // truncated, kept within 0 to 100; 0 while the total is not positive.
-    static int positionFor(qint64 done, int total);
+    static int positionFor(qint64 done, qint64 total);
 
     static DialogTemplate dialogTemplate();
 
@@ -39,7 +40,7 @@ protected:
 
 private:
     QProgressBar* m_bar;
-    int m_total = 0;
+    qint64 m_total = 0;
 };
 
 } // namespace orvix
