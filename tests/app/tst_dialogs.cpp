@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::ShellFixture;
+using test::ShellFixture;
 
 class TestDialogs : public QObject {
     Q_OBJECT

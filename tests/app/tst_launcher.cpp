@@ -8,9 +8,9 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::ActionRecorder;
-using orvix::test::FeatureWindows;
-using orvix::test::ShellFixture;
+using test::ActionRecorder;
+using test::FeatureWindows;
+using test::ShellFixture;
 using Action = COrvixWinApp::Action;
 
 namespace {

@@ -14,8 +14,8 @@
 #include <atomic>
 
 using namespace orvix;
-using orvix::test::HttpPeer;
-using orvix::test::ShellFixture;
+using test::HttpPeer;
+using test::ShellFixture;
 
 namespace {
 

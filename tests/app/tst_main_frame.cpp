@@ -11,8 +11,8 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::FeatureWindows;
-using orvix::test::ShellFixture;
+using test::FeatureWindows;
+using test::ShellFixture;
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::HttpPeer;
+using test::HttpPeer;
 using Window = COrvixWinApp::Window;
 
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 using namespace orvix;
-using orvix::test::ShellFixture;
-using orvix::test::TcpPeer;
+using test::ShellFixture;
+using test::TcpPeer;
 using Kind = UploadNotice::Kind;
 
 namespace {

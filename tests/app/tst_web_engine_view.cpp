@@ -10,7 +10,7 @@
 #include <QWebEngineView>
 
 using namespace orvix;
-using orvix::test::ShellFixture;
+using test::ShellFixture;
 
 // The preview dialog on the real embedded browser (Qt WebEngine, offscreen): the page written
 // to the working folder is loaded and shown.

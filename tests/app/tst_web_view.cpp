@@ -5,7 +5,7 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::ShellFixture;
+using test::ShellFixture;
 
 class TestWebView : public QObject {
     Q_OBJECT

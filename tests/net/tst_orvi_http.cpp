@@ -12,8 +12,8 @@
 #include <vector>
 
 using namespace orvix;
-using orvix::test::HttpPeer;
-using orvix::test::TcpPeer;
+using test::HttpPeer;
+using test::TcpPeer;
 using Then = TcpPeer::Then;
 
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 using namespace orvix;
-using orvix::test::TcpPeer;
+using test::TcpPeer;
 
 namespace {
 
