@@ -75,24 +75,8 @@ private slots:
         QCOMPARE(window.strip->position(), 0);
     }
 
-    // Without a total each file counts against the size it announces; a total of 0 leaves the
-    // bar at 0.
-    void eachFileOnItsOwn() {
-        ShellFixture f;
-        UploadingWindow window;
-        window.progress.begin();
-        for (const UploadNotice& notice :
-             {UploadNotice{Kind::Started, 1000, nullptr},
-              UploadNotice{Kind::Progress, 500, nullptr},
-              UploadNotice{Kind::Progress, 1000, nullptr}, UploadNotice{Kind::Started, 0, nullptr},
-              UploadNotice{Kind::Progress, 0, nullptr}})
-            notice.sendTo(&window);
-        QCOMPARE(window.positions, std::vector<int>({0, 50, 100, 0, 0}));
-        QCOMPARE(window.strip->total(), qint64(0));
-    }
-
     // A real upload started by the application object goes to the session's image server at
-    // the configured port, and the strip follows it to the end.
+    // the configured port; without a total the strip counts against the file's own size.
     void followsARealUpload() {
         TcpPeer peer;
         Configuration configuration;
