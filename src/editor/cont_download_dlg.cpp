@@ -34,8 +34,7 @@ QString blockStatus(const QString& kind, const QString& index) {
 }
 
 void tell(QWidget* parent, const QString& text) {
-    if (auto* app = COrvixWinApp::instance())
-        app->ui().messageBox(parent, COrvixWinApp::ApplicationTitle, text);
+    COrvixWinApp::current().ui().messageBox(parent, COrvixWinApp::ApplicationTitle, text);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "editor/content_frame.h"
 
 #include "app/ui_text.h"
+#include "app/web_dialog.h"
 #include "editor/content_view.h"
 #include "editor/picture_button.h"
 #include "platform/dialog_template.h"
@@ -51,6 +52,7 @@ const QString kPhotoFilter = QStringLiteral("JPG(*.JPG)|*.JPG||");
 
 CContentFrame::CContentFrame(QWidget* parent)
     : FeatureFrame(COrvixWinApp::Window::ContentFrame, Caption::WithoutSystemMenu,
+                   uiText(UiRow::ContentEditor, COrvixWinApp::current().session().country),
                    QRect(centredLeft(800), 200, 580, 600), parent)
     , m_view(new CContentView(this)) {
     m_titleBar = buildTitleBar();
@@ -62,12 +64,12 @@ CContentFrame::CContentFrame(QWidget* parent)
     dock(m_toolBar, Qt::BottomToolBarArea, QStringLiteral("toolBar"));
 
     COrvixWinApp& app = COrvixWinApp::current();
-    app.setAction(Action::OpenMemberContent, [this] {
+    app.setAction(Action::OpenMemberContent, [this](const QVariant&) {
         show();
         raise();
         m_view->OpenMemberContent();
     });
-    app.setAction(Action::OpenStoreContent, [this] {
+    app.setAction(Action::OpenStoreContent, [this](const QVariant&) {
         show();
         raise();
         m_view->OpenStoreContent();
@@ -165,7 +167,10 @@ void CContentFrame::OnAddPhoto() {
 }
 
 void CContentFrame::OnAddDocument() {
-    // Reached in OnAddDocument of the documents' dialog once it is registered.
+    // The documents' registration dialog adds what it registered through the view's
+    // AddDocument; without that dialog the button does nothing.
+    COrvixWinApp::current().runAction(Action::RegisterDocument,
+                                      QVariant::fromValue<QObject*>(m_view));
 }
 
 int CContentFrame::sizeOfChosenFont(const QFont& font) {
@@ -204,7 +209,10 @@ void CContentFrame::OnModifyText() {
 }
 
 void CContentFrame::OnPreview() {
-    m_view->BuildPreview();
+    if (!m_view->BuildPreview())
+        return;
+    CWebDialog preview(this);
+    COrvixWinApp::current().ui().runModal(preview);
 }
 
 void CContentFrame::OnUpload() {

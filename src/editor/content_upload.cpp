@@ -3,7 +3,6 @@
 #include "editor/content_model.h"
 #include "editor/content_requests.h"
 #include "net/reply_text.h"
-#include "platform/window_messages.h"
 
 #include <QFile>
 
@@ -54,11 +53,9 @@ bool ContentUpload::start() {
 
     m_photos = std::move(photos);
     m_nextPhoto = 0;
-    m_bytesDone = 0;
-    m_currentBytes = 0;
     m_info.clear();
     m_request.clear();
-    m_host.showProgress(int(std::min<qint64>(total, std::numeric_limits<int>::max())));
+    m_host.showProgress(total);
     m_phase = Phase::Files;
     const QString contentFile = m_model.fileName + QStringLiteral(".sml");
     startUpload(contentFile, m_host.workFolder() + u'/' + contentFile);
@@ -66,7 +63,6 @@ bool ContentUpload::start() {
 }
 
 void ContentUpload::startUpload(const QString& name, const QString& localPath) {
-    m_currentBytes = 0;
     m_upload = m_host.upload(m_model.folder, name, localPath);
     if (!m_upload) {
         fail();
@@ -79,26 +75,20 @@ void ContentUpload::startUpload(const QString& name, const QString& localPath) {
     });
 }
 
-void ContentUpload::uploadNotice(int step, qint64 value) {
+void ContentUpload::uploadFinished() {
     if (m_phase != Phase::Files || !m_upload)
         return;
-    if (step == UploadStep::Progress) {
-        m_currentBytes = value;
-        m_host.setProgress(m_bytesDone + value);
-    } else if (step == UploadStep::Finished) {
-        m_upload->disconnect(this);
-        m_upload.clear();
-        m_bytesDone += m_currentBytes;
-        m_currentBytes = 0;
-        if (m_nextPhoto < m_photos.size())
-            m_pause.start();
-        else
-            sendRequest(ContentRequests::Registration,
-                        ContentRequests::registration(m_host.deviceId(), m_model.style,
-                                                      m_model.html, m_model.fileName, m_host.now(),
-                                                      m_model.title, m_model.photoList),
-                        Phase::Registering);
+    m_upload->disconnect(this);
+    m_upload.clear();
+    if (m_nextPhoto < m_photos.size()) {
+        m_pause.start();
+        return;
     }
+    sendRequest(ContentRequests::Registration,
+                ContentRequests::registration(m_host.deviceId(), m_model.style, m_model.html,
+                                              m_model.fileName, m_host.now(), m_model.title,
+                                              m_model.photoList),
+                Phase::Registering);
 }
 
 void ContentUpload::uploadNext() {

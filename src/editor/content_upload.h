@@ -40,11 +40,11 @@ public:
         // Writes the content file into the working folder.
         virtual void writeContentFile() = 0;
         virtual void showMessage(const QString& text) = 0;
-        // The progress strip: shown at 0 for a total of bytes, moved, hidden (and set to 0).
-        virtual void showProgress(int total) = 0;
-        virtual void setProgress(qint64 bytesDone) = 0;
+        // The progress strip: shown at 0 for the total bytes of the photos (it then follows
+        // every file of the chain against that total), hidden (and set back to 0).
+        virtual void showProgress(qint64 total) = 0;
         virtual void hideProgress() = 0;
-        // Starts an upload whose notices reach the chain through uploadNotice(); returns the
+        // Starts an upload whose end reaches the chain through uploadFinished(); returns the
         // upload, which goes away when it ends, or nullptr when it could not start.
         virtual QObject* upload(const QString& folder, const QString& name,
                                 const QString& localPath) = 0;
@@ -77,15 +77,14 @@ public:
     bool isRunning() const { return m_phase != Phase::Idle && m_phase != Phase::LastUpdate; }
     Phase phase() const { return m_phase; }
 
-    // An upload notice (step and value, as Msg::Upload carries them) from the current upload.
-    void uploadNotice(int step, qint64 value);
+    // The current upload has sent its whole file.
+    void uploadFinished();
     // A reply to a request; replies of requests the chain is no longer waiting for are ignored.
     void reply(QObject* request, const QString& text);
 
     // The pause between two files (default one second).
     void setPhotoPause(std::chrono::milliseconds pause) { m_pause.setInterval(pause); }
 
-    qint64 bytesDone() const { return m_bytesDone; }
     const QString& info() const { return m_info; }
 
 private:
@@ -105,8 +104,6 @@ private:
     Phase m_phase = Phase::Idle;
     std::vector<Photo> m_photos;
     std::size_t m_nextPhoto = 0;
-    qint64 m_bytesDone = 0;
-    qint64 m_currentBytes = 0;
     QString m_info;
     QTimer m_pause;
     QPointer<QObject> m_upload;

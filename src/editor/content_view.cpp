@@ -12,6 +12,7 @@
 #include "editor/web_address_dlg.h"
 #include "net/orvi_http.h"
 #include "net/orvi_upload.h"
+#include "net/reply_notice.h"
 #include "net/reply_text.h"
 #include "platform/environment.h"
 #include "platform/resources.h"
@@ -57,27 +58,23 @@ CContentView::CContentView(QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_painter(res::bitmap(res::DocumentIcon))
     , m_upload(m_model, *this)
-    , m_progress(new CProgressDlg(this)) {
+    , m_progress(new CProgressDlg(this))
+    , m_uploadProgress(*m_progress, [this](COrviUpload*) { m_upload.uploadFinished(); }) {
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(true);
     viewport()->setBackgroundRole(QPalette::Base);
     verticalScrollBar()->setSingleStep(20);
     setExtent(100);
-    if (auto* application = COrvixWinApp::instance())
-        application->registerWindow(Window::ContentView, this);
+    app().registerWindow(Window::ContentView, this);
     startNew();
 }
 
 CContentView::~CContentView() = default;
 
 void CContentView::startNew() {
-    if (auto* application = COrvixWinApp::instance()) {
-        const SessionRecord& session = application->session();
-        m_model.startNew(session.memberId, sessionNumber(session.memberNumber),
-                         application->environment().currentTimeSeconds());
-    } else {
-        m_model.startNew(QString(), 0, 0);
-    }
+    const SessionRecord& session = app().session();
+    m_model.startNew(session.memberId, sessionNumber(session.memberNumber),
+                     app().environment().currentTimeSeconds());
 }
 
 int CContentView::scrollPosition() const {
@@ -136,8 +133,7 @@ bool CContentView::offersImageSize() const {
 }
 
 QString CContentView::imageSizeText() const {
-    const auto* application = COrvixWinApp::instance();
-    return uiText(UiRow::ImageSize, application ? application->session().country : Country::Other);
+    return uiText(UiRow::ImageSize, app().session().country);
 }
 
 void CContentView::contextMenuEvent(QContextMenuEvent* event) {
@@ -332,14 +328,10 @@ bool CContentView::Upload() {
 }
 
 int CContentView::onMessage(int message, WParam wParam, LParam lParam) {
-    if (message == Msg::Upload) {
-        m_upload.uploadNotice(int(wParam), qint64(lParam));
+    if (m_uploadProgress.onMessage(message, wParam, lParam))
         return 1;
-    }
-    if (message == Msg::Reply) {
-        auto* request = reinterpret_cast<COrviHttp*>(lParam);
-        if (request)
-            m_upload.reply(request, request->replyText());
+    if (const auto reply = ReplyNotice::from(message, wParam, lParam)) {
+        m_upload.reply(reply->request, reply->text());
         return 1;
     }
     return 0;
@@ -354,36 +346,26 @@ void CContentView::showMessage(const QString& text) {
     app().ui().messageBox(this, COrvixWinApp::ApplicationTitle, text);
 }
 
-void CContentView::showProgress(int total) {
-    m_progress->setTotal(total);
-    sendMessage(m_progress, Msg::Progress, 0);
+void CContentView::showProgress(qint64 total) {
     m_progress->move(10, 20);
-    m_progress->show();
-    m_progress->raise();
-}
-
-void CContentView::setProgress(qint64 bytesDone) {
-    sendMessage(m_progress, Msg::Progress, WParam(bytesDone));
+    m_uploadProgress.begin(total);
 }
 
 void CContentView::hideProgress() {
-    sendMessage(m_progress, Msg::Progress, 0);
-    m_progress->hide();
+    m_uploadProgress.end();
 }
 
 QObject* CContentView::upload(const QString& folder, const QString& name,
                               const QString& localPath) {
-    auto* transfer = new COrviUpload;
-    transfer->Start(app().session().imageServerAddress, folder, name, localPath, this);
-    return transfer;
+    return app().startUpload(folder, name, localPath, this);
 }
 
 QObject* CContentView::request(const QByteArray& script, const QString& body) {
-    const SessionRecord& session = app().session();
-    return COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, script, body, this);
+    return app().sendRequest(script, body, this);
 }
 
 void CContentView::postRegistered() {
+    app().runAction(COrvixWinApp::Action::ReloadPost);
     if (QWidget* frame = app().window(Window::ContentFrame))
         frame->hide();
 }

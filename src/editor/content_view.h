@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/upload_progress.h"
 #include "editor/content_model.h"
 #include "editor/content_painter.h"
 #include "editor/content_upload.h"
@@ -102,8 +103,7 @@ private:
     bool buildExport() override { return BuildExport(); }
     void writeContentFile() override;
     void showMessage(const QString& text) override;
-    void showProgress(int total) override;
-    void setProgress(qint64 bytesDone) override;
+    void showProgress(qint64 total) override;
     void hideProgress() override;
     QObject* upload(const QString& folder, const QString& name, const QString& localPath) override;
     QObject* request(const QByteArray& script, const QString& body) override;
@@ -127,6 +127,7 @@ private:
     ContentPainter m_painter;
     ContentUpload m_upload;
     CProgressDlg* m_progress;
+    UploadProgress m_uploadProgress;
     QPointer<QLineEdit> m_titleBox;
     QPointer<QPlainTextEdit> m_textBox;
     int m_extentHeight = 100;

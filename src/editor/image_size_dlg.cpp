@@ -1,5 +1,6 @@
 #include "editor/image_size_dlg.h"
 
+#include "app/local_text.h"
 #include "app/orvix_win_app.h"
 #include "platform/ui_services.h"
 
@@ -9,16 +10,8 @@ namespace orvix {
 
 namespace {
 
-QString notANumber(int country) {
-    switch (country) {
-    case 0:
-        return QStringLiteral("부호 없는 정수를 입력하십시오.");
-    case 1:
-        return QStringLiteral("请输入无符号整数。");
-    default:
-        return QStringLiteral("Please enter an unsigned integer.");
-    }
-}
+constexpr LocalText kNotANumber{u"부호 없는 정수를 입력하십시오.", u"请输入无符号整数。",
+                                u"Please enter an unsigned integer."};
 
 } // namespace
 
@@ -66,9 +59,9 @@ std::optional<quint32> CImageSizeDlg::parse(const QString& text) {
 void CImageSizeDlg::onOk() {
     const auto number = parse(control<QLineEdit>(ValueId)->text());
     if (!number) {
-        if (auto* app = COrvixWinApp::instance())
-            app->ui().messageBox(this, COrvixWinApp::ApplicationTitle,
-                                 notANumber(app->session().country));
+        COrvixWinApp& app = COrvixWinApp::current();
+        app.ui().messageBox(this, COrvixWinApp::ApplicationTitle,
+                            kNotANumber.pick(app.session().country));
         control<QLineEdit>(ValueId)->setFocus();
         return;
     }

@@ -2,6 +2,7 @@
 // content from the server, edits it (text, photo, document, styles), uploads it; after New,
 // opening the member's content again brings back the same blocks.
 
+#include "app/configuration.h"
 #include "app/login_dlg.h"
 #include "app/orvix_win_app.h"
 #include "document_templates.h"
@@ -30,16 +31,17 @@ private slots:
 void TestEndToEndEditor::editUploadAndOpenAgain() {
     test::ServerProcess server{QStringLiteral(ORVIX_SERVER_BINARY)};
     QVERIFY2(server.start({u"--demo"_s, u"--auto-approve"_s}), server.output().constData());
-    qputenv("ORVIX_SERVER", server.httpAddress().toUtf8());
-    qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(server.uploadPort()));
+    Configuration configuration;
+    configuration.serverAddress = server.httpAddress();
+    configuration.uploadPort = server.uploadPort();
     QTemporaryDir documents;
     FixedEnvironment environment;
     environment.documents = documents.path();
     environment.now = QDateTime::currentDateTimeUtc();
     ScriptedUiServices ui;
     CountingSound sound;
-    auto app =
-        std::make_unique<COrvixWinApp>(COrvixWinApp::Services{&environment, &ui, &sound, {}});
+    auto app = std::make_unique<COrvixWinApp>(COrvixWinApp::Services{&environment, &ui, &sound, {}},
+                                              configuration);
     registerDocumentTemplates(*app);
     ui.answerModal([](QDialog& dialog) {
         auto& login = static_cast<CLoginDlg&>(dialog);

@@ -1,6 +1,5 @@
 // The content download dialog against a local server, and the editor's small dialogs.
 
-#include "app/shell_fixture.h"
 #include "editor/cont_download_dlg.h"
 #include "editor/content_model.h"
 #include "editor/image_size_dlg.h"
@@ -8,6 +7,7 @@
 #include "editor/web_address_dlg.h"
 #include "net/url_download.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -4,7 +4,6 @@
 #include "editor/content_model.h"
 #include "editor/content_upload.h"
 #include "editor/html_writer.h"
-#include "platform/window_messages.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,8 +43,7 @@ struct Host final : ContentUpload::Host {
     }
     void writeContentFile() override { log << u"write"_s; }
     void showMessage(const QString& text) override { log << u"message "_s + text; }
-    void showProgress(int total) override { log << u"show "_s + QString::number(total); }
-    void setProgress(qint64 done) override { log << u"progress "_s + QString::number(done); }
+    void showProgress(qint64 total) override { log << u"show "_s + QString::number(total); }
     void hideProgress() override { log << u"hide"_s; }
     QObject* upload(const QString& target, const QString& name, const QString& path) override {
         log << u"upload %1 %2 %3"_s.arg(target, name, QString(path).remove(folder));
@@ -88,12 +86,7 @@ struct Chain {
         }
         upload.setPhotoPause(std::chrono::milliseconds(30));
     }
-    // Finishes the current upload after reporting its bytes.
-    void finishUpload(qint64 bytes) {
-        upload.uploadNotice(UploadStep::Started, bytes);
-        upload.uploadNotice(UploadStep::Progress, bytes);
-        upload.uploadNotice(UploadStep::Finished, 0);
-    }
+    void finishUpload() { upload.uploadFinished(); }
     void answer(const QString& text) { upload.reply(host.requests.last(), text); }
     // What was logged, once at least `entries` lines are there (from timers).
     QStringList takeWhen(int entries) {
@@ -133,23 +126,19 @@ void TestContentUpload::profileWithPhotos() {
                                     u"upload mailbox/0000000001 kim1170.sml /kim1170.sml"_s}));
     QCOMPARE(c.model.photoList, u"kim11701.jpg=100,kim11702.jpg=200,kim11703.jpg=300"_s);
     QVERIFY(c.upload.isRunning());
-    c.upload.uploadNotice(UploadStep::Progress, 2048);
-    c.upload.uploadNotice(UploadStep::Progress, 2500);
-    c.upload.uploadNotice(UploadStep::Finished, 0);
+    c.finishUpload();
     // The next file starts after the pause, from a timer: nothing happens at once.
-    QCOMPARE(c.take(), QStringList({u"progress 2048"_s, u"progress 2500"_s}));
+    QCOMPARE(c.take(), QStringList());
     QCOMPARE(c.takeWhen(1), QStringList{u"upload mailbox/0000000001 kim11701.jpg /p0.jpg"_s});
-    c.finishUpload(100);
-    QCOMPARE(c.take(), QStringList{u"progress 2600"_s}); // bytes done include the content file
+    c.finishUpload();
+    QCOMPARE(c.take(), QStringList());
     QCOMPARE(c.takeWhen(1), QStringList{u"upload mailbox/0000000001 kim11702.jpg /p1.jpg"_s});
-    c.finishUpload(200);
-    QCOMPARE(c.takeWhen(2), QStringList({u"progress 2800"_s,
-                                         u"upload mailbox/0000000001 kim11703.jpg /p2.jpg"_s}));
-    c.finishUpload(300);
-    QCOMPARE(c.upload.bytesDone(), 3100);
+    c.finishUpload();
+    QCOMPARE(c.takeWhen(1), QStringList{u"upload mailbox/0000000001 kim11703.jpg /p2.jpg"_s});
+    c.finishUpload();
     const QStringList registered = c.take();
-    QCOMPARE(registered.size(), 2);
-    QCOMPARE(registered[1], kRegistration.arg(c.model.html, c.model.photoList));
+    QCOMPARE(registered.size(), 1);
+    QCOMPARE(registered[0], kRegistration.arg(c.model.html, c.model.photoList));
     QVERIFY(!c.model.html.contains(u'&'));
     c.answer(u"1</>77</>extra"_s);
     // The profile update goes out, and the member is told at once.
@@ -189,9 +178,9 @@ void TestContentUpload::branchesByKind() {
     QVERIFY(c.upload.start());
     QCOMPARE(c.take().mid(2),
              QStringList({u"show 0"_s, u"upload mailbox/0000000001 kim1170.sml /kim1170.sml"_s}));
-    c.finishUpload(40);
+    c.finishUpload();
     // Without photos the registration follows at once, with an empty photo list.
-    QCOMPARE(c.take(), QStringList({u"progress 40"_s, kRegistration.arg(c.model.html, QString())}));
+    QCOMPARE(c.take(), QStringList{kRegistration.arg(c.model.html, QString())});
     c.answer(u"1</>9"_s);
     QCOMPARE(c.take(), afterRegistration);
     c.answer(u"1"_s);
@@ -219,7 +208,7 @@ void TestContentUpload::phpErrorEndsTheChain() {
     QFETCH(QString, refusal);
     Chain c(kind);
     QVERIFY(c.upload.start());
-    c.finishUpload(10);
+    c.finishUpload();
     for (int i = 0; i < goodReplies; ++i)
         c.answer(u"1</>5"_s);
     c.take();
@@ -239,7 +228,7 @@ void TestContentUpload::refusals() {
     running.take();
     QVERIFY(!running.upload.start());
     QCOMPARE(running.take(), QStringList());
-    running.finishUpload(10);
+    running.finishUpload();
     QVERIFY(!running.upload.start()); // waiting for the pause
     QTRY_VERIFY(running.host.uploads.size() == 2);
 
@@ -263,19 +252,19 @@ void TestContentUpload::failedUploadOrSilentServer() {
     // An upload that ends without its finishing notice (no connection, a stalled peer).
     Chain dropped(ContentModel::PostContent, 1);
     QVERIFY(dropped.upload.start());
-    dropped.finishUpload(10);
+    dropped.finishUpload();
     QTRY_COMPARE(dropped.host.uploads.size(), 2);
     dropped.take();
     delete dropped.host.uploads.takeLast();
     QCOMPARE(dropped.take(), QStringList{u"hide"_s});
     QVERIFY(!dropped.upload.isRunning());
-    dropped.upload.uploadNotice(UploadStep::Finished, 0); // late: ignored
+    dropped.upload.uploadFinished(); // late: ignored
     QCOMPARE(dropped.take(), QStringList());
 
     // A request that is given up without a reply.
     Chain silent(ContentModel::PostContent);
     QVERIFY(silent.upload.start());
-    silent.finishUpload(10);
+    silent.finishUpload();
     silent.answer(u"1</>3"_s);
     silent.take();
     QObject* pending = silent.host.requests.takeLast();

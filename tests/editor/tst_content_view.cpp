@@ -2,12 +2,12 @@
 // dialogs, selection by mouse, the right-click menu, painting checked by pixels, New, and
 // opening the member's and the store's contents.
 
-#include "app/shell_fixture.h"
 #include "editor/content_frame.h"
 #include "editor/content_view.h"
 #include "editor/image_size_dlg.h"
 #include "editor/web_address_dlg.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 
 #include <QAbstractButton>
 #include <QLabel>

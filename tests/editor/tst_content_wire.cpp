@@ -3,11 +3,11 @@
 // strip.
 
 #include "app/progress_dlg.h"
-#include "app/shell_fixture.h"
 #include "editor/content_frame.h"
 #include "editor/content_view.h"
 #include "editor/sml_writer.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 #include "support/tcp_peer.h"
 
 #include <QElapsedTimer>
@@ -25,8 +25,11 @@ namespace {
 // The image server's upload port: records what each connection sends, never answers.
 struct UploadPort {
     TcpPeer peer{[](const QByteArray&) -> std::optional<TcpPeer::Answer> { return std::nullopt; }};
-    UploadPort() { qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(peer.port())); }
-    ~UploadPort() { qunsetenv("ORVIX_UPLOAD_PORT"); }
+    Configuration configuration() const {
+        Configuration c;
+        c.uploadPort = peer.port();
+        return c;
+    }
     // The header text of a connection and the bytes after the 2,048-byte block.
     QByteArray header(int connection) const {
         const QByteArray block = peer.received(connection).left(2048);
@@ -36,8 +39,8 @@ struct UploadPort {
 };
 
 struct Wire {
-    test::ShellFixture f;
     UploadPort uploads;
+    test::ShellFixture f{Country::Korea, uploads.configuration()};
     QMap<QByteArray, QByteArray> answers; // script → reply body
     HttpPeer scripts{[this](const HttpPeer::Request& request) {
         return HttpPeer::reply(answers.value(request.path, "0"));
@@ -54,7 +57,8 @@ struct Wire {
         s.serverAddress = scripts.address();
         s.serverAddressNarrow = scripts.address().toUtf8();
         s.imageServerAddress = u"127.0.0.1:1"_s; // the host; the port is the upload port's
-        f.app->setAction(COrvixWinApp::Action::RequestPostList, [this] { ++postLists; });
+        f.app->setAction(COrvixWinApp::Action::RequestPostList,
+                         [this](const QVariant&) { ++postLists; });
         frame = std::make_unique<CContentFrame>();
         frame->show();
         view = frame->view();
