@@ -3,6 +3,7 @@
 #include "app/orvix_win_app.h"
 #include "app/progress_dlg.h"
 #include "app/ui_text.h"
+#include "app/web_dialog.h"
 #include "editor/cont_download_dlg.h"
 #include "editor/content_names.h"
 #include "editor/html_writer.h"

@@ -2,10 +2,12 @@
 // dialogs, selection by mouse, the right-click menu, painting checked by pixels, New, and
 // opening the member's and the store's contents.
 
+#include "app/web_dialog.h"
 #include "editor/content_frame.h"
 #include "editor/content_view.h"
 #include "editor/image_size_dlg.h"
 #include "editor/web_address_dlg.h"
+#include "platform/doubles/recording_browser.h"
 #include "support/http_peer.h"
 #include "support/shell_fixture.h"
 
@@ -73,6 +75,8 @@ private slots:
     void painting();
     void newAsksOnlyWhenModified();
     void closingHidesAndKeepsTheBlocks();
+    void previewShowsThePageWritten();
+    void documentsComeFromTheRegistrationDialog();
     void opensMemberAndStoreContents();
 };
 
@@ -389,6 +393,57 @@ void TestContentView::opensMemberAndStoreContents() {
     e.view->OpenMemberContent();
     QCOMPARE(e.model().count(), 1);
     QCOMPARE(e.model().contentKind, int(ContentModel::StoreContent));
+}
+
+void TestContentView::previewShowsThePageWritten() {
+    Editor e;
+    e.view->AddText(u"<i>preview</i>"_s);
+    // Without a title: the member is told, nothing is written or shown.
+    e.click(CContentFrame::PreviewButton);
+    QCOMPARE(e.f.ui.messages().back().text, u"제목을 입려하지 않으셨습니다."_s);
+    QVERIFY(e.f.ui.modalDialogs().isEmpty());
+    const QString page = CWebDialog::previewPath(e.f.dir.path());
+    QVERIFY(!QFile::exists(page));
+    e.frame->titleEdit()->setText(u"미리"_s);
+    QString shown;
+    e.f.ui.answerModal([&](QDialog& dialog) {
+        shown = dialog.windowTitle();
+        return int(DialogResult::Ok);
+    });
+    e.click(CContentFrame::PreviewButton);
+    QCOMPARE(e.f.ui.modalDialogs(), QStringList{u"CWebDialog"_s});
+    QCOMPARE(shown, u"미리보기"_s);
+    QCOMPARE(e.f.browsers.back()->lastAddress(), page);
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.contains("charset=utf-8"));
+    QVERIFY(bytes.contains("'>[i]preview[/i]</p>\r\n"));
+}
+
+void TestContentView::documentsComeFromTheRegistrationDialog() {
+    Editor e;
+    // Without the documents' dialog the button does nothing.
+    e.click(CContentFrame::AddDocumentButton);
+    QCOMPARE(e.model().count(), 0);
+    // The dialog hands what it registered to the window that asked.
+    QObject* requester = nullptr;
+    COrvixWinApp::current().setAction(
+        COrvixWinApp::Action::RegisterDocument, [&](const QVariant& argument) {
+            requester = argument.value<QObject*>();
+            QMetaObject::invokeMethod(requester, "AddDocument", Q_ARG(QString, u"report.pdf"_s),
+                                      Q_ARG(QString, u"http://h/image/document/12/1.PDF"_s),
+                                      Q_ARG(QString, u"PDF"_s), Q_ARG(QString, u"memo"_s));
+        });
+    e.click(CContentFrame::AddDocumentButton);
+    QCOMPARE(requester, e.view);
+    QCOMPARE(e.model().count(), 1);
+    const CContentDoc& d = *e.model().block(0)->document;
+    QCOMPARE(d.fileName, u"report.pdf"_s);
+    QCOMPARE(d.address, u"http://h/image/document/12/1.PDF"_s);
+    QCOMPARE(d.extension, u"PDF"_s);
+    QCOMPARE(d.comment, u"memo"_s);
+    QVERIFY(e.model().modified && e.model().block(0)->selected);
 }
 
 QTEST_MAIN(TestContentView)
