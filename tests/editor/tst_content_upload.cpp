@@ -1,5 +1,6 @@
-// The upload chain driven by scripted notices and replies: the order of the uploads and the
-// requests, each body, every reply branch, refusals and failures.
+// The upload chain driven by scripted notices and replies: a refusal at every step of each
+// kind, refusals to start, uploads that fail and servers that never answer. (The order, the
+// bodies and the branches on the wire: tst_content_wire.)
 
 #include "editor/content_model.h"
 #include "editor/content_upload.h"
@@ -88,12 +89,6 @@ struct Chain {
     }
     void finishUpload() { upload.uploadFinished(); }
     void answer(const QString& text) { upload.reply(host.requests.last(), text); }
-    // What was logged, once at least `entries` lines are there (from timers).
-    QStringList takeWhen(int entries) {
-        if (!QTest::qWaitFor([&] { return host.log.size() >= entries; }, 5000))
-            return host.log;
-        return take();
-    }
     QStringList take() {
         const QStringList taken = host.log;
         host.log.clear();
@@ -101,94 +96,16 @@ struct Chain {
     }
 };
 
-const QString kRegistration =
-    u"/android/contentadd_new.php deviceid=dev 1&style=replayinfo&content=%1&file=kim1170&"
-    "idate=1700000000&title=T [1]&imagefile=%2"_s;
-
 } // namespace
 
 class TestContentUpload : public QObject {
     Q_OBJECT
 private slots:
-    void profileWithPhotos();
-    void branchesByKind_data();
-    void branchesByKind();
     void phpErrorEndsTheChain_data();
     void phpErrorEndsTheChain();
     void refusals();
     void failedUploadOrSilentServer();
 };
-
-void TestContentUpload::profileWithPhotos() {
-    Chain c(ContentModel::MemberContent, 3);
-    QVERIFY(c.upload.start());
-    QCOMPARE(c.take(), QStringList({u"export"_s, u"write"_s, u"show 600"_s,
-                                    u"upload mailbox/0000000001 kim1170.sml /kim1170.sml"_s}));
-    QCOMPARE(c.model.photoList, u"kim11701.jpg=100,kim11702.jpg=200,kim11703.jpg=300"_s);
-    QVERIFY(c.upload.isRunning());
-    c.finishUpload();
-    // The next file starts after the pause, from a timer: nothing happens at once.
-    QCOMPARE(c.take(), QStringList());
-    QCOMPARE(c.takeWhen(1), QStringList{u"upload mailbox/0000000001 kim11701.jpg /p0.jpg"_s});
-    c.finishUpload();
-    QCOMPARE(c.take(), QStringList());
-    QCOMPARE(c.takeWhen(1), QStringList{u"upload mailbox/0000000001 kim11702.jpg /p1.jpg"_s});
-    c.finishUpload();
-    QCOMPARE(c.takeWhen(1), QStringList{u"upload mailbox/0000000001 kim11703.jpg /p2.jpg"_s});
-    c.finishUpload();
-    const QStringList registered = c.take();
-    QCOMPARE(registered.size(), 1);
-    QCOMPARE(registered[0], kRegistration.arg(c.model.html, c.model.photoList));
-    QVERIFY(!c.model.html.contains(u'&'));
-    c.answer(u"1</>77</>extra"_s);
-    // The profile update goes out, and the member is told at once.
-    QCOMPARE(c.take(), QStringList({u"/android/setmyinfo.php deviceid=dev 1&info=77"_s, u"hide"_s,
-                                    u"message 수정되었습니다."_s}));
-    QCOMPARE(c.upload.info(), u"77"_s);
-    QVERIFY(!c.upload.isRunning());
-    c.answer(u"1"_s);
-    QCOMPARE(c.take(), QStringList());
-    QCOMPARE(c.upload.phase(), ContentUpload::Phase::Idle);
-}
-
-void TestContentUpload::branchesByKind_data() {
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QStringList>("afterRegistration");
-    QTest::addColumn<QStringList>("afterSecond");
-    QTest::addColumn<QStringList>("afterThird");
-    QTest::newRow("store") << int(ContentModel::StoreContent)
-                           << QStringList({u"/android/updatestoreinfo.php deviceid=dev 1&info=9"_s,
-                                           u"hide"_s, u"message 수정되었습니다."_s})
-                           << QStringList() << QStringList();
-    QTest::newRow("post") << int(ContentModel::PostContent)
-                          << QStringList{u"/android/orwriteinfo_android.php deviceid=dev 1&"
-                                         "mailidx=55&info=9"_s}
-                          << QStringList({u"hide"_s, u"posted"_s,
-                                          u"/android/orwrtextupdate_new.php deviceid=dev 1&"
-                                          "mailidx=55&info=9"_s})
-                          << QStringList{u"post list"_s};
-}
-
-void TestContentUpload::branchesByKind() {
-    QFETCH(int, kind);
-    QFETCH(QStringList, afterRegistration);
-    QFETCH(QStringList, afterSecond);
-    QFETCH(QStringList, afterThird);
-    Chain c(kind);
-    QVERIFY(c.upload.start());
-    QCOMPARE(c.take().mid(2),
-             QStringList({u"show 0"_s, u"upload mailbox/0000000001 kim1170.sml /kim1170.sml"_s}));
-    c.finishUpload();
-    // Without photos the registration follows at once, with an empty photo list.
-    QCOMPARE(c.take(), QStringList{kRegistration.arg(c.model.html, QString())});
-    c.answer(u"1</>9"_s);
-    QCOMPARE(c.take(), afterRegistration);
-    c.answer(u"1"_s);
-    QCOMPARE(c.take(), afterSecond);
-    c.answer(u"1"_s);
-    QCOMPARE(c.take(), afterThird);
-    QCOMPARE(c.upload.phase(), ContentUpload::Phase::Idle);
-}
 
 void TestContentUpload::phpErrorEndsTheChain_data() {
     QTest::addColumn<int>("kind");
