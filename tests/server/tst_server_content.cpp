@@ -74,6 +74,7 @@ private slots:
     void contentsSurviveARestart();
     void tokens_data();
     void tokens();
+    void documentIcon();
     void demoContents();
 };
 
@@ -262,6 +263,18 @@ void TestServerContent::tokens() {
     QCOMPARE(ContentFiles::mailboxFolder(12), u"mailbox/0000000012"_s);
     QCOMPARE(ContentFiles::profileName(12), u"mem000000000012.sml"_s);
     QCOMPARE(ContentFiles::storeName(3), u"st000000003.sml"_s);
+}
+
+void TestServerContent::documentIcon() {
+    ServerFixture f;
+    QVERIFY(f.running());
+    // The icon the HTML names beside a document leads to a picture in the image tree.
+    const QByteArray reply =
+        httpExchange(f.httpPort(), getRequest(u"/android/image/icon_txtview.png"_s));
+    QVERIFY2(reply.startsWith("HTTP/1.1 303 "), reply.constData());
+    QVERIFY(reply.contains("Location: /image/icons/icon_txtview.png\r\n"));
+    const QImage icon = QImage::fromData(get(f, u"/image/icons/icon_txtview.png"_s));
+    QCOMPARE(icon.size(), QSize(24, 24));
 }
 
 void TestServerContent::demoContents() {

@@ -7,6 +7,28 @@
 
 namespace orvix::server {
 
+QImage DemoPictures::documentIcon() {
+    QImage image(24, 24, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath page;
+    page.moveTo(5, 2);
+    page.lineTo(15, 2);
+    page.lineTo(20, 7);
+    page.lineTo(20, 22);
+    page.lineTo(5, 22);
+    page.closeSubpath();
+    painter.setPen(QPen(QColor(58, 74, 94), 1.5));
+    painter.setBrush(QColor(247, 249, 252));
+    painter.drawPath(page);
+    painter.setPen(QPen(QColor(47, 123, 217), 1.5));
+    for (int y : {10, 14, 18})
+        painter.drawLine(QPointF(8, y), QPointF(17, y));
+    painter.end();
+    return image;
+}
+
 QImage DemoPictures::landscape() {
     QImage image(540, 360, QImage::Format_RGB32);
     QPainter painter(&image);
