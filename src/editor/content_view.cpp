@@ -279,10 +279,19 @@ bool CContentView::openContent(const QString& file) {
 }
 
 void CContentView::OpenMemberContent() {
-    // Only a content that came down becomes the member's profile content.
     const int member = sessionNumber(app().session().memberNumber);
-    if (openContent(ContentNames::memberContentFile(member)))
+    const QString file = ContentNames::memberContentFile(member);
+    if (openContent(file)) {
         m_model.contentKind = ContentModel::MemberContent;
+        return;
+    }
+    // A member who has no profile yet starts one: an empty, untouched new content becomes the
+    // member's profile content (its blocks stay as they are: none). Anything else is left as
+    // it was.
+    if (m_model.count() == 0 && !m_model.modified) {
+        m_model.contentKind = ContentModel::MemberContent;
+        m_model.fileName = file.chopped(4);
+    }
 }
 
 void CContentView::OpenStoreContent() {

@@ -68,7 +68,9 @@ public:
     bool NewContent();
     // A new content for a post (no question), shown in the editor window.
     void StartNewPostContent(const QString& mailIndex);
-    // The member's profile content and the store's content, from the server.
+    // The member's profile content and the store's content, from the server. When the
+    // member's has none to download and the view holds a new, empty content, that content
+    // becomes the member's profile content.
     void OpenMemberContent();
     void OpenStoreContent();
 

@@ -386,13 +386,22 @@ void TestContentView::opensMemberAndStoreContents() {
     QCOMPARE(e.model().contentKind, int(ContentModel::StoreContent));
     QCOMPARE(e.model().fileName, u"st000000031"_s);
     QCOMPARE(peer.requests().last().path, QByteArray("/image/mailbox/0000000012/st000000031.sml"));
-    // A member content that cannot be downloaded leaves the view and its kind as they were.
+    // A member content that cannot be downloaded leaves the view and its kind as they were...
     files.clear();
     e.view->AddText(u"stays"_s);
     waitForEnd();
     e.view->OpenMemberContent();
     QCOMPARE(e.model().count(), 1);
     QCOMPARE(e.model().contentKind, int(ContentModel::StoreContent));
+    QCOMPARE(e.model().fileName, u"st000000031"_s);
+    // ...but a member without a profile starts one in an empty new content.
+    e.f.ui.answerModal([](QDialog&) { return int(DialogResult::Ok); });
+    QVERIFY(e.view->NewContent());
+    waitForEnd();
+    e.view->OpenMemberContent();
+    QCOMPARE(e.model().contentKind, int(ContentModel::MemberContent));
+    QCOMPARE(e.model().fileName, u"mem000000000012"_s);
+    QCOMPARE(e.model().count(), 0);
 }
 
 void TestContentView::previewShowsThePageWritten() {
