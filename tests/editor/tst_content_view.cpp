@@ -415,14 +415,16 @@ void TestContentView::previewShowsThePageWritten() {
     QVERIFY(!QFile::exists(page));
     e.frame->titleEdit()->setText(u"미리"_s);
     QString shown;
+    QString address; // the dialog's browser goes with the dialog: read while it is up
     e.f.ui.answerModal([&](QDialog& dialog) {
         shown = dialog.windowTitle();
+        address = e.f.browsers.back()->lastAddress();
         return int(DialogResult::Ok);
     });
     e.click(CContentFrame::PreviewButton);
     QCOMPARE(e.f.ui.modalDialogs(), QStringList{u"CWebDialog"_s});
     QCOMPARE(shown, u"미리보기"_s);
-    QCOMPARE(e.f.browsers.back()->lastAddress(), page);
+    QCOMPARE(address, page);
     QFile file(page);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
