@@ -1,7 +1,9 @@
 #include "server/app/features.h"
 
 #include "server/core/server_context.h"
+#include "server/scripts/docs/install_docs.h"
 #include "server/scripts/session/install_session.h"
+#include "server/scripts/store/install_store.h"
 #include "server/storage/schema.h"
 
 namespace orvix::server {
@@ -9,6 +11,8 @@ namespace orvix::server {
 QList<ServerFeature> serverFeatures() {
     return {
         sessionFeature(),
+        docsFeature(),
+        storeFeature(),
     };
 }
 
