@@ -1,9 +1,17 @@
 #include "store/store_frame.h"
 
+#include "app/ui_text.h"
+#include "store/store_add_view.h"
+
 namespace orvix {
 
 CStoreFrame::CStoreFrame(QWidget* parent)
     : FeatureFrame(COrvixWinApp::Window::StoreFrame, Caption::WithSystemMenu,
-                   QRect(centredLeft(800), 180, 700, 600), parent) {}
+                   QRect(centredLeft(800), 180, 700, 600), parent)
+    , m_view(new CStoreAddView(this)) {
+    setWindowTitle(uiText(UiRow::AddStore, StoreTextColumn));
+    setCentralWidget(m_view);
+    m_view->OnInitialUpdate();
+}
 
 } // namespace orvix
