@@ -5,6 +5,7 @@
 #include "board/orvix_frame.h"
 #include "board/orvix_list_frame.h"
 #include "chat/chat_frame.h"
+#include "docs/document_actions.h"
 #include "editor/content_frame.h"
 #include "editor/image_frame.h"
 #include "store/store_frame.h"
@@ -36,6 +37,7 @@ void registerDocumentTemplates(COrvixWinApp& app) {
     app.AddDocTemplate(makeTemplate<CStoreFrame>("COrvixWinDoc", "CStoreFrame", "CStoreAddView"));
     app.AddDocTemplate(
         makeTemplate<COrvixListFrame>("COrvixWinDoc", "COrvixListFrame", "COrvixListView"));
+    registerDocumentActions(app);
 }
 
 } // namespace orvix

@@ -10,6 +10,7 @@
 #include "store/store_photo_copies.h"
 #include "store/web_map_view.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -73,8 +74,6 @@ DialogTemplate CStoreAddView::dialogTemplate() {
 CStoreAddView::CStoreAddView(QWidget* parent)
     : QWidget(parent) {
     buildControls(this, dialogTemplate());
-    // The labels are wider than their dialog-unit boxes in the larger label font; they show
-    // whole, as on the form they were drawn for.
     connect(findControl<QPushButton>(this, StorePhotoButton), &QPushButton::clicked, this,
             &CStoreAddView::OnStorePhoto);
     connect(findControl<QPushButton>(this, InformationButton), &QPushButton::clicked, this,
@@ -89,9 +88,18 @@ void CStoreAddView::OnInitialUpdate() {
     m_labelFont.setPixelSize(16);
     m_labelFont.setWeight(QFont::Normal);
     for (const Labelled& label : kLabels) {
-        if (QWidget* control = findControl<QWidget>(this, label.id)) {
-            control->setProperty("text", uiText(label.row, StoreTextColumn));
-            control->setFont(m_labelFont);
+        QWidget* control = findControl<QWidget>(this, label.id);
+        if (!control)
+            continue;
+        control->setProperty("text", uiText(label.row, StoreTextColumn));
+        control->setFont(m_labelFont);
+        // A label box of 8 dialog units is lower than the 16-pixel font: it grows about its
+        // middle, so the text stays on the line of its edit and is not cut off.
+        if (qobject_cast<QLabel*>(control)) {
+            const QRect box = control->geometry();
+            const int needed = QFontMetrics(m_labelFont).height();
+            if (needed > box.height())
+                control->setGeometry(box.x(), box.center().y() - needed / 2, box.width(), needed);
         }
     }
     findControl<QWidget>(this, ViewPhotoButton)->hide();

@@ -10,6 +10,7 @@ namespace orvix {
 DialogTemplate CWebMapView::dialogTemplate() {
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
+    dialog.caption = QStringLiteral("Orvix");
     dialog.size = QSize(408, 361);
     dialog.fontFace = QStringLiteral("굴림체");
     dialog.pointSize = 9;

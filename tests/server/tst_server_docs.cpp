@@ -122,8 +122,8 @@ void TestServerDocs::documentAddresses() {
 void TestServerDocs::registrationRefusalsAndReplacement() {
     Library l;
     QVERIFY(l.f.running());
-    // Refused: unknown device, a path of another member, a file never uploaded, an ended
-    // session; nothing registered by any of them.
+    // Refused: unknown or missing device, a path of another member, a description too long;
+    // nothing registered by any of them.
     writeFile(l.f.imageRoot() + u"/document/%1/mine.PDF"_s.arg(l.lee), "x");
     const QString mine = l.address(l.kim, u"k1.PDF"_s);
     writeFile(l.f.imageRoot() + u"/document/%1/k1.PDF"_s.arg(l.kim), "%PDF");
@@ -132,8 +132,6 @@ void TestServerDocs::registrationRefusalsAndReplacement() {
           u"path=%1&comment=c&ext=PDF&filename=a.pdf"_s.arg(mine),
           u"deviceid=%1&path=%2&comment=c&ext=PDF&filename=a.pdf"_s.arg(
               l.kimDevice, l.address(l.lee, u"mine.PDF"_s)),
-          u"deviceid=%1&path=%2&comment=c&ext=PDF&filename=a.pdf"_s.arg(
-              l.kimDevice, l.address(l.kim, u"never.PDF"_s)),
           u"deviceid=%1&path=%2&comment=%3&ext=PDF&filename=a.pdf"_s.arg(
               l.kimDevice, mine, QString(AddDocumentScript::kMaxComment + 1, u'c'))})
         QCOMPARE(l.post(body), QByteArray("0"));
@@ -159,6 +157,15 @@ void TestServerDocs::registrationRefusalsAndReplacement() {
     // The replaced upload stays on disk: a post may still link it.
     QVERIFY(QFile::exists(l.f.imageRoot() + u"/document/%1/k1.PDF"_s.arg(l.kim)));
 
+    // Registered before the upload port has stored the file: listed, linked once it is there.
+    QCOMPARE(l.post(u"deviceid=%1&path=%2&comment=c&ext=PDF&filename=early.pdf"_s.arg(
+                 l.kimDevice, l.address(l.kim, u"early.PDF"_s))),
+             QByteArray("1</>1"));
+    QVERIFY(bodyOf(l.page(l.kimDevice, u"1"_s))
+                .contains("early.pdf<br><span class=\"meta\">PDF &middot; (file missing)"));
+    writeFile(l.f.imageRoot() + u"/document/%1/early.PDF"_s.arg(l.kim), "%PDF");
+    QCOMPARE(l.shownNames(l.kimDevice, u"1"_s).value(0), u"early.pdf"_s);
+
     // An empty file name falls back to the stored name.
     QCOMPARE(l.add(l.kimDevice, l.kim, u"k4.PDF"_s, QString(), u"no name"_s), QByteArray("1</>1"));
     QCOMPARE(store.list(l.kim, DocumentStore::Order::NewestFirst)->at(0).fileName, u"k4.PDF"_s);
@@ -166,7 +173,7 @@ void TestServerDocs::registrationRefusalsAndReplacement() {
     // Once the session has ended, the device id registers nothing more.
     QVERIFY(l.f.context().pcAccess().closeSession(l.kimDevice, u"test"_s));
     QCOMPARE(l.add(l.kimDevice, l.kim, u"k5.PDF"_s, u"late.pdf"_s, u"late"_s), QByteArray("0"));
-    QCOMPARE(store.list(l.kim, DocumentStore::Order::Registration)->size(), 3);
+    QCOMPARE(store.list(l.kim, DocumentStore::Order::Registration)->size(), 4);
 }
 
 void TestServerDocs::libraryOrdersAndOwnership() {

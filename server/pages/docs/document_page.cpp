@@ -103,32 +103,27 @@ PageReply DocumentPage::operator()(const PageRequest& request) const {
         return PageReply::page(Html::page(kTitle, body));
     }
 
-    body += QStringLiteral("<table id=\"documents\">\n<tr><th>#</th><th>File</th>"
-                           "<th>Description</th><th>Registered</th><th>Size</th></tr>\n");
+    body += QStringLiteral("<table id=\"documents\">\n<tr><th>File</th><th>Description</th>"
+                           "<th>Registered</th></tr>\n");
     const QString imageRoot = m_context.folder().imageRoot();
-    int row = 0;
     for (const DocumentRecord& document : *documents) {
-        ++row;
         const QString relative = imageRelative(document.path);
         const QString file = ImagePath::resolveExisting(imageRoot, relative);
         QString name = Html::escape(document.fileName);
-        QString size = QStringLiteral("&ndash;");
+        QString details = Html::escape(document.ext);
         if (!file.isEmpty()) {
             name = QStringLiteral("<a class=\"document\" href=\"%1\" download=\"%2\">%3</a>")
                        .arg(Html::escape(linkFor(*ImagePath::splitFile(relative))),
                             Html::escape(document.fileName), name);
-            size = readableSize(QFileInfo(file).size());
+            details += QStringLiteral(" &middot; ") + readableSize(QFileInfo(file).size());
         } else {
-            name += QStringLiteral(" <span class=\"meta\">(file missing)</span>");
+            details += QStringLiteral(" &middot; (file missing)");
         }
         const QString date = QDateTime::fromSecsSinceEpoch(document.registeredAt)
                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        body +=
-            QStringLiteral("<tr><td>%1</td><td>%2 <span class=\"meta\">%3</span></td>"
-                           "<td>%4</td><td class=\"meta\">%5</td><td class=\"meta\">%6</td>"
-                           "</tr>\n")
-                .arg(row)
-                .arg(name, Html::escape(document.ext), commentHtml(document.comment), date, size);
+        body += QStringLiteral("<tr><td>%1<br><span class=\"meta\">%2</span></td><td>%3</td>"
+                               "<td class=\"meta\" style=\"white-space:nowrap\">%4</td></tr>\n")
+                    .arg(name, details, commentHtml(document.comment), date);
     }
     body += QStringLiteral("</table>\n");
     return PageReply::page(Html::page(kTitle, body));

@@ -53,8 +53,10 @@ ScriptReply AddDocumentScript::operator()(const ScriptRequest& request) const {
 
     const QString path = request.form.value(u"path");
     const QString relative = documentFile(path, m_context.config().publicAddress, *member);
-    if (relative.isEmpty() ||
-        ImagePath::resolveExisting(m_context.folder().imageRoot(), relative).isEmpty())
+    // The file itself may not be there yet: the PC registers as soon as it has sent the last
+    // byte, which can be before the upload port has stored the file. The library page links a
+    // document once its file is there.
+    if (relative.isEmpty())
         return ScriptReply::text(kRefused);
 
     QString fileName = request.form.value(u"filename");

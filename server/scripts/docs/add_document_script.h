@@ -16,8 +16,11 @@ class ServerContext;
 // - "1", "1": registered;
 // - "1", "2": registered in place of the member's document of the same file name;
 // - "0": refused: a device id without an open PC session, a path that is not the web address of
-//   a file uploaded into this server's image/document/<member number>/ folder, or values longer
-//   than a document's fields hold. A database failure answers "0" with status 500.
+//   a file in this server's image/document/<member number>/ folder of that member, or values
+//   longer than a document's fields hold. A database failure answers "0" with status 500.
+//
+// The file need not have arrived yet: the PC registers right after sending its last byte, which
+// may be before the upload port has stored the file.
 class AddDocumentScript {
 public:
     AddDocumentScript(ServerContext& context, std::shared_ptr<DocumentStore> documents);
