@@ -160,10 +160,17 @@ void CStoreAddView::OnSave() {
     m_registrationKey = QString::number(
         static_cast<qint32>(app.environment().currentDateTime().toSecsSinceEpoch()));
     const SessionRecord& session = app.session();
-    COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, StoreForm::Script,
-                    m_form.requestBody(session.deviceId, m_registrationKey), this);
+    COrviHttp* request =
+        COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, StoreForm::Script,
+                        m_form.requestBody(session.deviceId, m_registrationKey), this);
     m_waiting = true;
     findControl<QWidget>(this, SaveButton)->hide();
+    // A request releases itself after its reply, or without one when the server never
+    // answers: then the form must not wait for good (the window is only ever hidden).
+    connect(request, &QObject::destroyed, this, [this] {
+        if (m_waiting)
+            OnReply(QString());
+    });
 }
 
 int CStoreAddView::onMessage(int message, WParam, LParam lParam) {

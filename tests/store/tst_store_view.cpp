@@ -35,9 +35,12 @@ struct StoreFixture : ShellFixture {
     std::vector<RecordingBrowser*> browsers;
     QStringList notices;
 
+    // An empty reply closes the connection without answering.
     explicit StoreFixture(const QByteArray& reply = "1</>1</>42")
         : ShellFixture(Country::Korea)
-        , server([reply](const HttpPeer::Request&) { return HttpPeer::reply(reply); }) {
+        , server([reply](const HttpPeer::Request&) {
+            return reply.isEmpty() ? QByteArray() : HttpPeer::reply(reply);
+        }) {
         app = std::make_unique<COrvixWinApp>(
             COrvixWinApp::Services{&environment, &ui, &sound, [this](QWidget* parent) {
                                        auto browser = std::make_unique<RecordingBrowser>(parent);
@@ -275,6 +278,7 @@ private slots:
         QTest::newRow("refused") << QByteArray("0");
         QTest::newRow("no index") << QByteArray("1</>1</>");
         QTest::newRow("error page") << QByteArray("<b>Fatal error</b>");
+        QTest::newRow("no reply at all") << QByteArray();
     }
 
     void refusalKeepsTheForm() {
