@@ -8,8 +8,8 @@ namespace orvix {
 
 // The local file a member picks for upload as a document: its full path, its file name, and its
 // extension upper-cased. Files that a browser or the system would run (pages, scripts,
-// programs) are refused; the extension is compared after upper-casing, so "php3" is refused
-// like "PHP3".
+// programs) are refused (DocumentFile::isAccepted); the extension is compared after
+// upper-casing, so "php3" is refused like "PHP3".
 class DocumentChoice {
 public:
     // The file-open chooser's filter and initial name.
@@ -23,13 +23,9 @@ public:
     // The choice for a picked path, or nothing when its extension is refused.
     static std::optional<DocumentChoice> fromPath(const QString& path);
 
-    // The upper-cased extension of a path: what follows the last dot of its file name (empty
-    // without one). The extension names the file on the server and goes into a form body, so an
-    // "&" in it becomes a blank.
+    // The upper-cased extension of a path (DocumentFile::upperExtension). It names the file on
+    // the server and goes into a form body, so an "&" in it becomes a blank.
     static QString extensionOf(const QString& path);
-
-    // Whether an upper-cased extension is one that is never uploaded: PHP, HTM, HTML, EXE, PHP3.
-    static bool isRefusedExtension(const QString& upperExtension);
 
     const QString& localPath() const { return m_localPath; }
     const QString& fileName() const { return m_fileName; }

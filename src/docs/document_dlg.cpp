@@ -2,9 +2,11 @@
 
 #include "app/orvix_win_app.h"
 #include "app/progress_dlg.h"
+#include "docs/document_file.h"
 #include "docs/document_registration.h"
 #include "net/orvi_http.h"
 #include "net/orvi_upload.h"
+#include "net/reply_notice.h"
 #include "platform/environment.h"
 #include "platform/ui_services.h"
 
@@ -14,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <limits>
 
 namespace orvix {
 
@@ -42,12 +46,14 @@ DialogTemplate CDocumentDlg::dialogTemplate() {
 
 CDocumentDlg::CDocumentDlg(QWidget* parent)
     : TemplateDialog(dialogTemplate(), parent)
-    , m_progress(new CProgressDlg(this)) {
+    , m_strip(new CProgressDlg(this))
+    , m_progress(*m_strip, [this](COrviUpload*) { OnUploadFinished(); }) {
     connect(control<QPushButton>(ChooseFileButton), &QPushButton::clicked, this,
             &CDocumentDlg::OnChooseFile);
-    // The strip lies across the top of the dialog while it shows, as wide as the dialog.
-    m_progress->setGeometry(0, 0, width(), m_progress->height());
-    if (auto* bar = m_progress->control<QProgressBar>(CProgressDlg::BarId))
+    // The strip is wider than this dialog: it lies across the top of it, as wide as the
+    // dialog, while an upload runs.
+    m_strip->setGeometry(0, 0, width(), m_strip->height());
+    if (auto* bar = m_strip->control<QProgressBar>(CProgressDlg::BarId))
         bar->setGeometry(bar->x(), bar->y(), width() - 2 * bar->x(), bar->height());
 }
 
@@ -76,6 +82,7 @@ void CDocumentDlg::OnChooseFile() {
 
 void CDocumentDlg::endBusy() {
     m_busy = false;
+    m_progress.end();
     if (m_waitCursor) {
         QApplication::restoreOverrideCursor();
         m_waitCursor = false;
@@ -94,9 +101,10 @@ void CDocumentDlg::onOk() {
     m_fileName = control<QLineEdit>(FileNameEdit)->text();
     m_description = control<QPlainTextEdit>(DescriptionEdit)->toPlainText();
     m_extension = m_choice ? m_choice->extension() : QString();
-    m_targetName = DocumentRegistration::targetName(
-        session.memberNumber, app.environment().currentDateTime().toSecsSinceEpoch(), m_extension);
-    m_targetFolder = DocumentRegistration::targetFolder(session.memberNumber);
+    m_targetName = DocumentFile::targetName(
+        session.memberNumber,
+        static_cast<qint32>(app.environment().currentDateTime().toSecsSinceEpoch()), m_extension);
+    m_targetFolder = DocumentFile::targetFolder(session.memberNumber);
 
     // The file is opened only to learn its size. Without a readable file nothing is sent, and
     // the member hears why instead of facing a dialog that no longer answers OK.
@@ -106,40 +114,27 @@ void CDocumentDlg::onOk() {
         tell(UnreadableMessage);
         return;
     }
-    const qint64 size = file.size();
     file.close();
-    m_progress->setTotal(static_cast<int>(qMin<qint64>(size, std::numeric_limits<int>::max())));
-    sendMessage(m_progress, Msg::Progress, 0);
-    m_progress->show();
-    m_progress->raise();
+    m_progress.begin();
 
-    auto* upload = new COrviUpload();
+    COrviUpload* upload =
+        app.startUpload(m_targetFolder, m_targetName, m_choice->localPath(), this);
+    // An upload releases itself after its last notice, or without one when it breaks off
+    // (no connection, a peer that stops taking data, a file that shrank).
     connect(upload, &QObject::destroyed, this, [this] {
-        // The upload ends itself after its last notice, or without one when it failed.
         if (m_busy && !m_registering)
-            OnUploadFailed();
+            OnLost(UploadFailedMessage);
     });
-    upload->Start(session.imageServerAddress, m_targetFolder, m_targetName, m_choice->localPath(),
-                  this);
 }
 
 int CDocumentDlg::onMessage(int message, WParam wParam, LParam lParam) {
-    if (message == Msg::Upload) {
-        if (wParam == UploadStep::Progress)
-            OnUploadProgress(lParam);
-        else if (wParam == UploadStep::Finished)
-            OnUploadFinished();
+    if (m_progress.onMessage(message, wParam, lParam))
         return 1;
-    }
-    if (message == Msg::Reply && lParam != 0) {
-        OnReply(reinterpret_cast<COrviHttp*>(lParam)->replyText());
+    if (const auto reply = ReplyNotice::from(message, wParam, lParam)) {
+        OnReply(reply->text());
         return 1;
     }
     return 0;
-}
-
-void CDocumentDlg::OnUploadProgress(qint64 bytesSent) {
-    sendMessage(m_progress, Msg::Progress, bytesSent);
 }
 
 void CDocumentDlg::OnUploadFinished() {
@@ -148,36 +143,28 @@ void CDocumentDlg::OnUploadFinished() {
     m_fileAddress =
         DocumentRegistration::fileAddress(session.imageServerAddress, m_targetFolder, m_targetName);
     m_registering = true;
-    COrviHttp* request = COrviHttp::Send(
-        session.serverAddress, session.serverAddressNarrow, DocumentRegistration::Script,
-        DocumentRegistration::body(session.deviceId, m_fileAddress, m_description, m_extension,
-                                   m_fileName),
-        this);
+    COrviHttp* request =
+        app.sendRequest(DocumentRegistration::Script,
+                        DocumentRegistration::body(session.deviceId, m_fileAddress, m_description,
+                                                   m_extension, m_fileName),
+                        this);
     // A request releases itself after its reply, or without one when the server never answers.
     connect(request, &QObject::destroyed, this, [this] {
         if (m_registering)
-            OnRegistrationLost();
+            OnLost(DocumentRegistration::message(DocumentRegistration::Outcome::SendError));
     });
 }
 
-void CDocumentDlg::OnRegistrationLost() {
+void CDocumentDlg::OnLost(const QString& message) {
     m_registering = false;
-    m_progress->hide();
     endBusy();
-    tell(DocumentRegistration::message(DocumentRegistration::Outcome::SendError));
-}
-
-void CDocumentDlg::OnUploadFailed() {
-    m_progress->hide();
-    endBusy();
-    tell(UploadFailedMessage);
+    tell(message);
 }
 
 void CDocumentDlg::OnReply(const QString& text) {
     if (!m_registering)
         return;
     m_registering = false;
-    m_progress->hide();
     endBusy();
     const auto outcome = DocumentRegistration::outcomeOf(text);
     const QString message = DocumentRegistration::message(outcome);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/upload_progress.h"
 #include "docs/document_choice.h"
 #include "platform/message_target.h"
 #include "platform/template_dialog.h"
@@ -17,8 +18,8 @@ class CProgressDlg;
 // reads what was registered (file name, web address, extension, description).
 //
 // OK does nothing while an upload is under way (the busy flag). A file that cannot be opened, a
-// refused registration, an upload that fails on the way and a reply that says nothing known all
-// end the busy state with a word to the member, so OK can be tried again.
+// refused registration, an upload that breaks off and a reply that says nothing known all end
+// the busy state with a word to the member (the last one silently), so OK can be tried again.
 class CDocumentDlg : public TemplateDialog, public MessageTarget {
     Q_OBJECT
 public:
@@ -53,7 +54,7 @@ public:
     const QString& fileName() const { return m_fileName; }
     const QString& extension() const { return m_extension; }
     const QString& description() const { return m_description; }
-    CProgressDlg* progress() const { return m_progress; }
+    CProgressDlg* progress() const { return m_strip; }
 
     static DialogTemplate dialogTemplate();
 
@@ -61,11 +62,10 @@ protected:
     void onOk() override;
 
 private:
-    void OnUploadProgress(qint64 bytesSent);
     void OnUploadFinished();
-    void OnUploadFailed();
-    void OnRegistrationLost();
     void OnReply(const QString& text);
+    // The upload or the registration went away without its last word.
+    void OnLost(const QString& message);
     void endBusy();
     void tell(const QString& text);
 
@@ -79,7 +79,8 @@ private:
     bool m_busy = false;
     bool m_registering = false; // the file is on the server; its registration is awaited
     bool m_waitCursor = false;
-    CProgressDlg* m_progress;
+    CProgressDlg* m_strip;
+    UploadProgress m_progress;
 };
 
 } // namespace orvix

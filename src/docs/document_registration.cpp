@@ -13,18 +13,6 @@ QString formValue(QString value) {
 
 } // namespace
 
-QString DocumentRegistration::targetName(const QString& memberNumber, qint64 secondsSince1970,
-                                         const QString& upperExtension) {
-    return QStringLiteral("%1%2.%3")
-        .arg(memberNumber)
-        .arg(static_cast<qint32>(secondsSince1970))
-        .arg(upperExtension);
-}
-
-QString DocumentRegistration::targetFolder(const QString& memberNumber) {
-    return QStringLiteral("document/%1").arg(memberNumber);
-}
-
 QString DocumentRegistration::fileAddress(const QString& imageServer, const QString& folder,
                                           const QString& name) {
     return QStringLiteral("http://%1/image/%2/%3").arg(imageServer, folder, name);

@@ -5,8 +5,9 @@
 
 namespace orvix {
 
-// The upload and registration of one document: where the file goes on the image server, the
-// form body that registers it with "/android/adddocument.php", and what the reply means.
+// The registration of an uploaded document (the folder and name of the upload are
+// DocumentFile's): the file's web address, the form body that registers it with
+// "/android/adddocument.php", and what the reply means.
 class DocumentRegistration {
 public:
     static inline const QByteArray Script = QByteArrayLiteral("/android/adddocument.php");
@@ -19,11 +20,6 @@ public:
         Unknown,     // anything else: the dialog stays open
     };
 
-    // "<member number><seconds since 1970 as a 32-bit decimal>.<extension>".
-    static QString targetName(const QString& memberNumber, qint64 secondsSince1970,
-                              const QString& upperExtension);
-    // "document/<member number>".
-    static QString targetFolder(const QString& memberNumber);
     // "http://<image server>/image/<folder>/<name>": where the uploaded file can be fetched.
     static QString fileAddress(const QString& imageServer, const QString& folder,
                                const QString& name);

@@ -1,12 +1,11 @@
 #include "docs/my_document_dlg.h"
 
+#include "app/explorer.h"
 #include "app/orvix_win_app.h"
 #include "docs/document_dlg.h"
-#include "platform/browser_control.h"
 #include "platform/ui_services.h"
 
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace orvix {
 
@@ -35,14 +34,8 @@ QString CMyDocumentDlg::listAddress(const QString& webHost, const QString& devic
 }
 
 CMyDocumentDlg::CMyDocumentDlg(QWidget* parent)
-    : TemplateDialog(dialogTemplate(), parent) {
-    QWidget* host = control<QWidget>(BrowserId);
-    m_browser = COrvixWinApp::current().createBrowser(host);
-    if (m_browser && host) {
-        auto* layout = new QVBoxLayout(host);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_browser->widget());
-    }
+    : TemplateDialog(dialogTemplate(), parent)
+    , m_explorer(CExplorer::fill(this, BrowserId)) {
     const std::pair<int, void (CMyDocumentDlg::*)()> buttons[] = {
         {RegisterButton, &CMyDocumentDlg::OnRegister},
         {NewestFirstButton, &CMyDocumentDlg::OnNewestFirst},
@@ -55,15 +48,9 @@ CMyDocumentDlg::CMyDocumentDlg(QWidget* parent)
     ShowList();
 }
 
-CMyDocumentDlg::~CMyDocumentDlg() = default;
-
 void CMyDocumentDlg::ShowList() {
-    if (!m_browser)
-        return;
-    QString webHost = qEnvironmentVariable("ORVIX_WEB_HOST");
-    if (webHost.isEmpty())
-        webHost = QStringLiteral("127.0.0.1:8080");
-    m_browser->navigate(listAddress(webHost, COrvixWinApp::current().session().deviceId, m_order));
+    const COrvixWinApp& app = COrvixWinApp::current();
+    m_explorer->Navigate(listAddress(app.configuration().webHost, app.session().deviceId, m_order));
 }
 
 void CMyDocumentDlg::OnRegister() {

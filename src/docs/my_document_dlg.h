@@ -2,11 +2,9 @@
 
 #include "platform/template_dialog.h"
 
-#include <memory>
-
 namespace orvix {
 
-class BrowserControl;
+class CExplorer;
 
 // The member's document library ("도큐먼트"): the service's documents page in an embedded
 // browser, newest first or in order of registration, a reload, and a button that registers a
@@ -25,7 +23,6 @@ public:
     enum Order { RegistrationOrder = 0, NewestFirst = 1 };
 
     explicit CMyDocumentDlg(QWidget* parent = nullptr);
-    ~CMyDocumentDlg() override;
 
     // Navigates the browser to the documents page in the current order.
     void ShowList();
@@ -35,6 +32,7 @@ public:
     void OnReload();
 
     int order() const { return m_order; }
+    CExplorer* explorer() const { return m_explorer; }
 
     // "http://<web host>/android/pcdocument.php?deviceid=<device id>&order=<order>".
     static QString listAddress(const QString& webHost, const QString& deviceId, int order);
@@ -42,7 +40,7 @@ public:
     static DialogTemplate dialogTemplate();
 
 private:
-    std::unique_ptr<BrowserControl> m_browser;
+    CExplorer* m_explorer;
     int m_order = RegistrationOrder;
 };
 

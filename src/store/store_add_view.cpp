@@ -4,6 +4,7 @@
 #include "app/orvix_win_app.h"
 #include "app/ui_text.h"
 #include "net/orvi_http.h"
+#include "net/reply_notice.h"
 #include "net/reply_text.h"
 #include "platform/environment.h"
 #include "platform/ui_services.h"
@@ -160,9 +161,8 @@ void CStoreAddView::OnSave() {
     m_registrationKey = QString::number(
         static_cast<qint32>(app.environment().currentDateTime().toSecsSinceEpoch()));
     const SessionRecord& session = app.session();
-    COrviHttp* request =
-        COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, StoreForm::Script,
-                        m_form.requestBody(session.deviceId, m_registrationKey), this);
+    COrviHttp* request = app.sendRequest(
+        StoreForm::Script, m_form.requestBody(session.deviceId, m_registrationKey), this);
     m_waiting = true;
     findControl<QWidget>(this, SaveButton)->hide();
     // A request releases itself after its reply, or without one when the server never
@@ -173,10 +173,11 @@ void CStoreAddView::OnSave() {
     });
 }
 
-int CStoreAddView::onMessage(int message, WParam, LParam lParam) {
-    if (message != Msg::Reply || lParam == 0)
+int CStoreAddView::onMessage(int message, WParam wParam, LParam lParam) {
+    const auto reply = ReplyNotice::from(message, wParam, lParam);
+    if (!reply)
         return 0;
-    OnReply(reinterpret_cast<COrviHttp*>(lParam)->replyText());
+    OnReply(reply->text());
     return 1;
 }
 

@@ -1,5 +1,6 @@
 #include "store/store_form.h"
 
+#include "app/local_text.h"
 #include "net/reply_text.h"
 
 #include <QFileInfo>
@@ -78,14 +79,10 @@ void StoreForm::clear() {
 }
 
 QString StoreForm::tooManyPhotosMessage(int column) {
-    switch (column) {
-    case Country::Korea:
-        return QStringLiteral("사진은 6장까지 가능합니다. 앞의 6장만 사용합니다.");
-    case Country::China:
-        return QStringLiteral("最多只能选择6张照片，只使用前6张。");
-    default:
-        return QStringLiteral("Up to 6 photos can be used. Only the first 6 are kept.");
-    }
+    constexpr LocalText kTooMany{u"사진은 6장까지 가능합니다. 앞의 6장만 사용합니다.",
+                                 u"最多只能选择6张照片，只使用前6张。",
+                                 u"Up to 6 photos can be used. Only the first 6 are kept."};
+    return kTooMany.pick(column);
 }
 
 } // namespace orvix

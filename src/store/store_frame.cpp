@@ -7,9 +7,9 @@ namespace orvix {
 
 CStoreFrame::CStoreFrame(QWidget* parent)
     : FeatureFrame(COrvixWinApp::Window::StoreFrame, Caption::WithSystemMenu,
-                   QRect(centredLeft(800), 180, 700, 600), parent)
+                   uiText(UiRow::AddStore, StoreTextColumn), QRect(centredLeft(800), 180, 700, 600),
+                   parent)
     , m_view(new CStoreAddView(this)) {
-    setWindowTitle(uiText(UiRow::AddStore, StoreTextColumn));
     setCentralWidget(m_view);
     m_view->OnInitialUpdate();
 }

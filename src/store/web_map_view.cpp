@@ -1,9 +1,7 @@
 #include "store/web_map_view.h"
 
+#include "app/explorer.h"
 #include "app/orvix_win_app.h"
-#include "platform/browser_control.h"
-
-#include <QVBoxLayout>
 
 namespace orvix {
 
@@ -30,21 +28,11 @@ QString CWebMapView::pageAddress(const QString& webHost, const QString& deviceId
 
 CWebMapView::CWebMapView(const QString& storeIndex, QWidget* parent)
     : TemplateDialog(dialogTemplate(), parent)
-    , m_storeIndex(storeIndex) {
-    COrvixWinApp& app = COrvixWinApp::current();
-    QWidget* host = control<QWidget>(BrowserId);
-    m_browser = app.createBrowser(host);
-    if (m_browser && host) {
-        auto* layout = new QVBoxLayout(host);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_browser->widget());
-        QString webHost = qEnvironmentVariable("ORVIX_WEB_HOST");
-        if (webHost.isEmpty())
-            webHost = QStringLiteral("127.0.0.1:8080");
-        m_browser->navigate(pageAddress(webHost, app.session().deviceId, m_storeIndex));
-    }
+    , m_storeIndex(storeIndex)
+    , m_explorer(CExplorer::fill(this, BrowserId)) {
+    const COrvixWinApp& app = COrvixWinApp::current();
+    m_explorer->Navigate(
+        pageAddress(app.configuration().webHost, app.session().deviceId, m_storeIndex));
 }
-
-CWebMapView::~CWebMapView() = default;
 
 } // namespace orvix

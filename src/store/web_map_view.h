@@ -2,11 +2,9 @@
 
 #include "platform/template_dialog.h"
 
-#include <memory>
-
 namespace orvix {
 
-class BrowserControl;
+class CExplorer;
 
 // The address page of a newly registered store: the service's page
 // "/android/orseekaddress_cn_window.php?deviceid=&idx=" on its web host, in an embedded browser,
@@ -18,9 +16,9 @@ public:
     static constexpr int BrowserId = 1044;
 
     CWebMapView(const QString& storeIndex, QWidget* parent = nullptr);
-    ~CWebMapView() override;
 
     const QString& storeIndex() const { return m_storeIndex; }
+    CExplorer* explorer() const { return m_explorer; }
 
     // "http://<web host>/android/orseekaddress_cn_window.php?deviceid=<device id>&idx=<index>".
     static QString pageAddress(const QString& webHost, const QString& deviceId,
@@ -30,7 +28,7 @@ public:
 
 private:
     QString m_storeIndex;
-    std::unique_ptr<BrowserControl> m_browser;
+    CExplorer* m_explorer;
 };
 
 } // namespace orvix

@@ -2,18 +2,21 @@
 // upload and script peers: the library's addresses per button, the file choice, the upload's
 // folder, name and bytes, the registration body, every reply and every way an upload can fail.
 
-#include "../app/shell_fixture.h"
+#include "app/document_dialog_run.h"
 #include "app/progress_dlg.h"
+#include "docs/document_actions.h"
 #include "docs/document_dlg.h"
 #include "docs/my_document_dlg.h"
-#include "platform/doubles/recording_browser.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 #include "support/tcp_peer.h"
 
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -27,26 +30,31 @@ namespace {
 const QByteArray kDocument = QByteArray(5000, 'd') + "%%EOF";
 
 // The application with a scripted upload port and a scripted script server.
-struct DocsFixture : ShellFixture {
+struct DocsFixture {
     TcpPeer uploads;
     HttpPeer server;
-    std::vector<RecordingBrowser*> browsers;
+    ShellFixture f;
+    ScriptedUiServices& ui = f.ui;
+    FixedEnvironment& environment = f.environment;
+    QTemporaryDir& dir = f.dir;
+    std::vector<RecordingBrowser*>& browsers = f.browsers;
+    COrvixWinApp* app = nullptr;
 
-    explicit DocsFixture(const QByteArray& reply = "1</>1")
-        : server([reply](const HttpPeer::Request&) { return HttpPeer::reply(reply); }) {
-        app = std::make_unique<COrvixWinApp>(
-            COrvixWinApp::Services{&environment, &ui, &sound, [this](QWidget* parent) {
-                                       auto browser = std::make_unique<RecordingBrowser>(parent);
-                                       browsers.push_back(browser.get());
-                                       return browser;
-                                   }});
+    static Configuration pointedAt(quint16 uploadPort) {
+        Configuration configuration;
+        configuration.webHost = u"web.example:8080"_s;
+        configuration.uploadPort = uploadPort;
+        return configuration;
+    }
+    // Without uploadsTaken the upload port is one where nothing listens.
+    explicit DocsFixture(const QByteArray& reply = "1</>1", bool uploadsTaken = true)
+        : server([reply](const HttpPeer::Request&) { return HttpPeer::reply(reply); })
+        , f(Country::Korea, pointedAt(uploadsTaken ? uploads.port() : 1)) {
+        app = f.app.get();
         SessionRecord& s = app->session();
-        s.workFolder = dir.path();
-        s.deviceId = u"dev-42"_s;
         s.memberNumber = u"12"_s;
         s.imageServerAddress = u"127.0.0.1:%1"_s.arg(server.port());
         app->setServerAddress(server.address());
-        qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(uploads.port()));
     }
     QString document(const QString& name, const QByteArray& bytes = kDocument) {
         QFile file(dir.filePath(name));
@@ -81,7 +89,7 @@ private slots:
         CMyDocumentDlg library;
         QCOMPARE(library.windowTitle(), u"도큐먼트"_s);
         const QString base =
-            u"http://127.0.0.1:8080/android/pcdocument.php?deviceid=dev-42&order="_s;
+            u"http://web.example:8080/android/pcdocument.php?deviceid=dev-42&order="_s;
         auto press = [&](int id) {
             QTest::mouseClick(library.control<QPushButton>(id), Qt::LeftButton);
         };
@@ -153,6 +161,8 @@ private slots:
         dialog.show();
         choose(f, dialog, f.document(u"report.pdf"_s));
         dialog.control<QPlainTextEdit>(CDocumentDlg::DescriptionEdit)->setPlainText(u"Q&A 자료"_s);
+        auto* bar = dialog.progress()->control<QProgressBar>(CProgressDlg::BarId);
+        QSignalSpy positions(bar, &QProgressBar::valueChanged);
         pressOk(dialog);
         QVERIFY(dialog.isBusy());
         QVERIFY(!dialog.progress()->isHidden());
@@ -167,7 +177,8 @@ private slots:
         QTRY_VERIFY(f.uploads.ended(0));
         QCOMPARE(f.uploads.received(0),
                  header + QByteArray(2048 - header.size(), '\0') + kDocument);
-        QCOMPARE(dialog.progress()->position(), 100);
+        // The strip followed the upload to its end, and went away with the reply.
+        QVERIFY(positions.contains(QVariantList{100}));
         QVERIFY(dialog.progress()->isHidden());
 
         // Then the registration, once.
@@ -193,7 +204,7 @@ private slots:
         }
     }
 
-    void failuresEndTheBusyState() {
+    void unreadableFileEndsTheBusyState() {
         DocsFixture f;
         CDocumentDlg dialog;
         dialog.show();
@@ -205,14 +216,64 @@ private slots:
         QVERIFY(!dialog.isBusy());
         QCOMPARE(f.messages(), QStringList(2, CDocumentDlg::UnreadableMessage));
         QCOMPARE(f.uploads.connectionCount(), 0);
+    }
 
-        // Nobody takes the upload.
+    void uploadNobodyTakesIsReported() {
+        DocsFixture f("1</>1", false);
+        CDocumentDlg dialog;
+        dialog.show();
         choose(f, dialog, f.document(u"a.pdf"_s));
-        qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(f.server.port() == 1 ? 2 : 1));
         pressOk(dialog);
         QVERIFY(QTest::qWaitFor([&] { return !dialog.isBusy(); }, 20000));
-        QCOMPARE(f.messages().last(), CDocumentDlg::UploadFailedMessage);
+        QCOMPARE(f.messages(), QStringList{CDocumentDlg::UploadFailedMessage});
         QCOMPARE(f.server.requestCount(), 0);
+        QVERIFY(dialog.progress()->isHidden());
+    }
+
+    void actionsForTheLauncherAndOtherFeatures() {
+        DocsFixture f("1</>2");
+        registerDocumentActions(*f.app);
+        QWidget parent;
+        // Story: the library over the window it is given.
+        QWidget* libraryParent = nullptr;
+        f.ui.answerModal([&](QDialog& dialog) {
+            libraryParent = dialog.parentWidget();
+            return int(DialogResult::Cancel);
+        });
+        QVERIFY(f.app->runAction(COrvixWinApp::Action::OpenDocumentLibrary,
+                                 QVariant::fromValue(&parent)));
+        QCOMPARE(libraryParent, &parent);
+
+        // Another feature's run: cancelled, then a document registered (over a same-named one).
+        DocumentDialogRun cancelled;
+        cancelled.parent = &parent;
+        QVERIFY(DocumentDialogRun::run(*f.app, cancelled));
+        QCOMPARE(cancelled.result, int(DialogResult::Cancel));
+        QVERIFY(cancelled.address.isEmpty());
+        const QString path = f.document(u"plan.hwp"_s);
+        f.ui.answerModal([&](QDialog& dialog) {
+            auto& upload = static_cast<CDocumentDlg&>(dialog);
+            choose(f, upload, path);
+            upload.control<QPlainTextEdit>(CDocumentDlg::DescriptionEdit)->setPlainText(u"v2"_s);
+            pressOk(upload);
+            const bool ended = QTest::qWaitFor([&] { return upload.result() != 0; }, 20000);
+            return ended && dialog.parentWidget() == &parent ? upload.result()
+                                                             : int(DialogResult::Cancel);
+        });
+        DocumentDialogRun run;
+        run.parent = &parent;
+        QVERIFY(DocumentDialogRun::run(*f.app, run));
+        QCOMPARE(run.result, int(DialogResult::Ok));
+        QCOMPARE(run.fileName, u"plan.hwp"_s);
+        QCOMPARE(run.extension, u"HWP"_s);
+        QCOMPARE(run.comment, u"v2"_s);
+        QVERIFY(run.address.startsWith(
+            u"http://%1/image/document/12/12"_s.arg(f.app->session().imageServerAddress)));
+        QVERIFY(run.address.endsWith(u".HWP"_s));
+        // Without its run the action shows nothing.
+        QVERIFY(f.app->runAction(COrvixWinApp::Action::RunDocumentDialog));
+        QCOMPARE(f.ui.modalDialogs(),
+                 QStringList({u"CMyDocumentDlg"_s, u"CDocumentDlg"_s, u"CDocumentDlg"_s}));
     }
 
     void registrationWithoutReplyIsASendError() {

@@ -66,17 +66,20 @@ struct EndToEnd {
         if (server.admin({u"add-member"_s, u"kim"_s, u"pass1234"_s}).isEmpty() ||
             !server.start({u"--auto-approve"_s}))
             return false;
-        qputenv("ORVIX_SERVER", server.httpAddress().toUtf8());
-        qputenv("ORVIX_WEB_HOST", server.httpAddress().toUtf8());
-        qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(server.uploadPort()));
+        Configuration configuration;
+        configuration.serverAddress = server.httpAddress();
+        configuration.webHost = server.httpAddress();
+        configuration.uploadPort = server.uploadPort();
         environment.documents = documents.path();
         environment.now = QDateTime::currentDateTimeUtc();
         app = std::make_unique<COrvixWinApp>(
-            COrvixWinApp::Services{&environment, &ui, &sound, [this](QWidget* parent) {
+            COrvixWinApp::Services{&environment, &ui, &sound,
+                                   [this](QWidget* parent) {
                                        auto browser = std::make_unique<RecordingBrowser>(parent);
                                        browsers.push_back(browser.get());
                                        return browser;
-                                   }});
+                                   }},
+            configuration);
         registerDocumentTemplates(*app);
         ui.answerModal([](QDialog& dialog) {
             auto& login = static_cast<CLoginDlg&>(dialog);

@@ -2,15 +2,14 @@
 // labels, the notices, the registration against a scripted server, the photo copies and the
 // address page.
 
-#include "../app/shell_fixture.h"
 #include "app/new_document_command.h"
 #include "app/new_type_dlg.h"
 #include "app/orvix_msg_dlg.h"
-#include "platform/doubles/recording_browser.h"
 #include "store/store_add_view.h"
 #include "store/store_frame.h"
 #include "store/web_map_view.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 
 #include <QAction>
 #include <QDir>
@@ -29,30 +28,30 @@ using orvix::test::ShellFixture;
 
 namespace {
 
-// The application with a scripted server, the browsers it creates recorded.
-struct StoreFixture : ShellFixture {
+// The application with a scripted server; the browsers it creates are recorded.
+struct StoreFixture {
     HttpPeer server;
-    std::vector<RecordingBrowser*> browsers;
+    ShellFixture f;
+    ScriptedUiServices& ui = f.ui;
+    FixedEnvironment& environment = f.environment;
+    QTemporaryDir& dir = f.dir;
+    std::vector<RecordingBrowser*>& browsers = f.browsers;
+    COrvixWinApp* app = nullptr;
     QStringList notices;
 
+    static Configuration pointedAtWebHost() {
+        Configuration configuration;
+        configuration.webHost = u"web.example:8080"_s;
+        return configuration;
+    }
     // An empty reply closes the connection without answering.
     explicit StoreFixture(const QByteArray& reply = "1</>1</>42")
-        : ShellFixture(Country::Korea)
-        , server([reply](const HttpPeer::Request&) {
+        : server([reply](const HttpPeer::Request&) {
             return reply.isEmpty() ? QByteArray() : HttpPeer::reply(reply);
-        }) {
-        app = std::make_unique<COrvixWinApp>(
-            COrvixWinApp::Services{&environment, &ui, &sound, [this](QWidget* parent) {
-                                       auto browser = std::make_unique<RecordingBrowser>(parent);
-                                       browsers.push_back(browser.get());
-                                       return browser;
-                                   }});
-        SessionRecord& s = app->session();
-        s.country = Country::Korea;
-        s.workFolder = dir.path();
-        s.fontTable = {u"돋움체"_s, u"돋움체"_s, u"MS Gothic"_s};
-        s.deviceId = u"dev-42"_s;
-        s.memberNumber = u"12"_s;
+        })
+        , f(Country::Korea, pointedAtWebHost()) {
+        app = f.app.get();
+        app->session().memberNumber = u"12"_s;
         app->setServerAddress(server.address());
     }
     // Answers the next notice (or any modal dialog), keeping its text.
@@ -87,16 +86,14 @@ void fill(CStoreAddView& view) {
     type(view, CStoreAddView::OwnerEdit, u"Kim"_s);
 }
 
-// A stand-in main window type and the store type, as start-up registers them.
+// A stand-in main window type (without a name) and the store type, as start-up registers them.
 void registerTypes(COrvixWinApp& app) {
     DocumentTemplate main;
-    main.documentClass = u"COrvixWinDoc"_s;
-    main.frameClass = u"QMainWindow"_s;
     main.createFrame = [] { return static_cast<QWidget*>(new QMainWindow()); };
     DocumentTemplate store;
-    store.documentClass = u"COrvixWinDoc"_s;
-    store.frameClass = u"CStoreFrame"_s;
     store.createFrame = [] { return static_cast<QWidget*>(new CStoreFrame()); };
+    store.createdAtStart = false;
+    store.name = {u"상점 등록", u"商店注册", u"Store registration"};
     app.AddDocTemplate(main);
     app.AddDocTemplate(store);
 }
@@ -266,7 +263,7 @@ private slots:
         QCOMPARE(mapIndex, u"42"_s);
         QCOMPARE(
             mapAddress,
-            u"http://127.0.0.1:8080/android/orseekaddress_cn_window.php?deviceid=dev-42&idx=42"_s);
+            u"http://web.example:8080/android/orseekaddress_cn_window.php?deviceid=dev-42&idx=42"_s);
         QVERIFY(!findControl<QWidget>(&view, CStoreAddView::SaveButton)->isHidden());
         QVERIFY(findControl<QLineEdit>(&view, CStoreAddView::StoreNameEdit)->text().isEmpty());
         QCOMPARE(view.form().firstMissing(), UiRow::StoreName);
