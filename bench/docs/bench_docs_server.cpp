@@ -4,8 +4,8 @@
 //
 // Usage: bench_docs_server [documents]
 
-#include "server/app/orvix_server.h"
 #include "server/admin/member_registration.h"
+#include "server/app/orvix_server.h"
 #include "server/storage/staged_file.h"
 
 #include <QCoreApplication>
@@ -50,8 +50,9 @@ QByteArray exchange(quint16 port, const QByteArray& request) {
 }
 
 QByteArray post(const QByteArray& path, const QByteArray& body) {
-    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return "POST " + path +
+           " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\n\r\n" + body;
 }
 
 double median(std::vector<double> values) {
@@ -77,8 +78,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const auto member =
-        MemberRegistration(server.context()).add(QStringLiteral("kim"), QStringLiteral("pw"),
-                                                 QStringLiteral("Kim"), {}, &error);
+        MemberRegistration(server.context())
+            .add(QStringLiteral("kim"), QStringLiteral("pw"), QStringLiteral("Kim"), {}, &error);
     if (!member) {
         out << error << '\n';
         return 1;
@@ -136,9 +137,8 @@ int main(int argc, char* argv[]) {
             pageTimes.push_back(timer.nsecsElapsed() / 1e6);
             size = page.size();
         }
-        out << "library page, order " << order << ", " << count << " documents ("
-            << size / 1024 << " KiB): median " << QString::number(median(pageTimes), 'f', 2)
-            << " ms, max "
+        out << "library page, order " << order << ", " << count << " documents (" << size / 1024
+            << " KiB): median " << QString::number(median(pageTimes), 'f', 2) << " ms, max "
             << QString::number(*std::max_element(pageTimes.begin(), pageTimes.end()), 'f', 2)
             << " ms\n";
     }

@@ -81,8 +81,7 @@ int main(int argc, char* argv[]) {
         timer.start();
         const QStringList written = orvix::StorePhotoCopies::make(
             work, 12,
-            orvix::StorePhotoCopies::plan(work, 42, 12, QStringLiteral("1765012345"), store,
-                                          info));
+            orvix::StorePhotoCopies::plan(work, 42, 12, QStringLiteral("1765012345"), store, info));
         times.push_back(timer.nsecsElapsed() / 1e6);
         if (written.size() != 8) {
             out << "only " << written.size() << " copies written\n";
@@ -93,7 +92,7 @@ int main(int argc, char* argv[]) {
     out << rounds << " rounds of 8 copies: min " << QString::number(times.front(), 'f', 1)
         << " ms, median " << QString::number(times[times.size() / 2], 'f', 1) << " ms, max "
         << QString::number(times.back(), 'f', 1) << " ms\n";
-    out << "resident before the rounds: " << baseline / 1024 << " MiB, peak during them: "
-        << statusKiB("VmHWM") / 1024 << " MiB\n";
+    out << "resident before the rounds: " << baseline / 1024
+        << " MiB, peak during them: " << statusKiB("VmHWM") / 1024 << " MiB\n";
     return 0;
 }
