@@ -1,5 +1,6 @@
 #include "editor/content_frame.h"
 
+#include "app/document_dialog_run.h"
 #include "app/ui_text.h"
 #include "app/web_dialog.h"
 #include "editor/content_view.h"
@@ -167,10 +168,13 @@ void CContentFrame::OnAddPhoto() {
 }
 
 void CContentFrame::OnAddDocument() {
-    // The documents' registration dialog adds what it registered through the view's
-    // AddDocument; without that dialog the button does nothing.
-    COrvixWinApp::current().runAction(Action::RegisterDocument,
-                                      QVariant::fromValue<QObject*>(m_view));
+    // The documents feature's dialog registers the document; a registered one becomes a block.
+    // Without that dialog, or when it ends otherwise than with OK, nothing is added.
+    DocumentDialogRun run;
+    run.parent = this;
+    if (!DocumentDialogRun::run(COrvixWinApp::current(), run) || run.result != DialogResult::Ok)
+        return;
+    m_view->AddDocument(run.fileName, run.address, run.extension, run.comment);
 }
 
 int CContentFrame::sizeOfChosenFont(const QFont& font) {

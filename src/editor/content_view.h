@@ -46,8 +46,8 @@ public:
     // keeps them as CR LF.
     void AddText(const QString& text);
     void AddPhoto(const QString& localPath, const QString& fileName);
-    Q_INVOKABLE void AddDocument(const QString& fileName, const QString& address,
-                                 const QString& extension, const QString& comment);
+    void AddDocument(const QString& fileName, const QString& address, const QString& extension,
+                     const QString& comment);
     void ModifyText(const QString& text);
     void SetAlignment(int alignment);
     void SetFont(int size, bool bold, bool italic);

@@ -2,6 +2,7 @@
 // dialogs, selection by mouse, the right-click menu, painting checked by pixels, New, and
 // opening the member's and the store's contents.
 
+#include "app/document_dialog_run.h"
 #include "app/web_dialog.h"
 #include "editor/content_frame.h"
 #include "editor/content_view.h"
@@ -437,17 +438,26 @@ void TestContentView::documentsComeFromTheRegistrationDialog() {
     // Without the documents' dialog the button does nothing.
     e.click(CContentFrame::AddDocumentButton);
     QCOMPARE(e.model().count(), 0);
-    // The dialog hands what it registered to the window that asked.
-    QObject* requester = nullptr;
+    // The dialog runs over the editor; what it registered with OK becomes a document block.
+    int result = DialogResult::Cancel;
+    QWidget* parent = nullptr;
     COrvixWinApp::current().setAction(
-        COrvixWinApp::Action::RegisterDocument, [&](const QVariant& argument) {
-            requester = argument.value<QObject*>();
-            QMetaObject::invokeMethod(requester, "AddDocument", Q_ARG(QString, u"report.pdf"_s),
-                                      Q_ARG(QString, u"http://h/image/document/12/1.PDF"_s),
-                                      Q_ARG(QString, u"PDF"_s), Q_ARG(QString, u"memo"_s));
+        COrvixWinApp::Action::RunDocumentDialog, [&](const QVariant& argument) {
+            DocumentDialogRun* run = DocumentDialogRun::of(argument);
+            QVERIFY(run);
+            parent = run->parent;
+            run->result = result;
+            run->fileName = u"report.pdf"_s;
+            run->address = u"http://h/image/document/12/1.PDF"_s;
+            run->extension = u"PDF"_s;
+            run->comment = u"memo"_s;
         });
     e.click(CContentFrame::AddDocumentButton);
-    QCOMPARE(requester, e.view);
+    QCOMPARE(parent, static_cast<QWidget*>(e.frame.get()));
+    QCOMPARE(e.model().count(), 0);
+    QVERIFY(!e.model().modified);
+    result = DialogResult::Ok;
+    e.click(CContentFrame::AddDocumentButton);
     QCOMPARE(e.model().count(), 1);
     const CContentDoc& d = *e.model().block(0)->document;
     QCOMPARE(d.fileName, u"report.pdf"_s);
