@@ -441,17 +441,17 @@ void TestContentView::documentsComeFromTheRegistrationDialog() {
     // The dialog runs over the editor; what it registered with OK becomes a document block.
     int result = DialogResult::Cancel;
     QWidget* parent = nullptr;
-    COrvixWinApp::current().setAction(
-        COrvixWinApp::Action::RunDocumentDialog, [&](const QVariant& argument) {
-            DocumentDialogRun* run = DocumentDialogRun::of(argument);
-            QVERIFY(run);
-            parent = run->parent;
-            run->result = result;
-            run->fileName = u"report.pdf"_s;
-            run->address = u"http://h/image/document/12/1.PDF"_s;
-            run->extension = u"PDF"_s;
-            run->comment = u"memo"_s;
-        });
+    COrvixWinApp::current().setAction(COrvixWinApp::Action::RunDocumentDialog,
+                                      [&](const QVariant& argument) {
+                                          DocumentDialogRun* run = DocumentDialogRun::of(argument);
+                                          QVERIFY(run);
+                                          parent = run->parent;
+                                          run->result = result;
+                                          run->fileName = u"report.pdf"_s;
+                                          run->address = u"http://h/image/document/12/1.PDF"_s;
+                                          run->extension = u"PDF"_s;
+                                          run->comment = u"memo"_s;
+                                      });
     e.click(CContentFrame::AddDocumentButton);
     QCOMPARE(parent, static_cast<QWidget*>(e.frame.get()));
     QCOMPARE(e.model().count(), 0);
