@@ -6,12 +6,16 @@
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace orvix {
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     : m_view(new QWebEngineView(parent)) {
+    // The pages the program writes into its working folder (the content preview) show pictures
+    // that live on the server, as the same page does when a reader opens it there.
+    m_view->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     handDownloadsToDesktop(m_view->page()->profile());
 }
 

@@ -1,15 +1,19 @@
 #include "app/explorer.h"
 #include "app/web_dialog.h"
 #include "platform/web_engine_browser.h"
+#include "support/http_peer.h"
 #include "support/shell_fixture.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
 
 using namespace orvix;
+using test::HttpPeer;
 using test::ShellFixture;
 
 // The preview dialog on the real embedded browser (Qt WebEngine, offscreen): the page written
@@ -41,6 +45,46 @@ private slots:
         QCOMPARE(view->title(), QStringLiteral("preview 7"));
         QCOMPARE(view->url(), QUrl::fromLocalFile(page.fileName()));
         QCOMPARE(view->size(), dialog.size());
+        dialog.reject();
+    }
+
+    // A page written to the working folder shows pictures from the server (the content preview
+    // names the document icon by its web address), as the same page does on the server.
+    void localPageShowsServerPictures() {
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(picture.save(&buffer, "PNG"));
+        HttpPeer server([&](const HttpPeer::Request&) {
+            return "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
+                   QByteArray::number(png.size()) + "\r\nConnection: close\r\n\r\n" + png;
+        });
+
+        ShellFixture f;
+        f.app.reset();
+        COrvixWinApp::Services services{&f.environment, &f.ui, &f.sound, {}};
+        services.makeBrowser = [](QWidget* parent) {
+            return std::make_unique<WebEngineBrowser>(parent);
+        };
+        COrvixWinApp app(services, {});
+        app.session().workFolder = f.dir.path();
+        QFile page(CWebDialog::previewPath(f.dir.path()));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><head><title>waiting</title></head><body><img src='http://127.0.0.1:" +
+                   QByteArray::number(server.port()) +
+                   "/icon.png' onload=\"document.title='shown'\" "
+                   "onerror=\"document.title='blocked'\"></body></html>");
+        page.close();
+
+        CWebDialog dialog;
+        auto* view = qobject_cast<QWebEngineView*>(dialog.explorer()->browser()->widget());
+        QVERIFY(view);
+        dialog.show();
+        QTRY_VERIFY_WITH_TIMEOUT(view->title() == u"shown" || view->title() == u"blocked", 60000);
+        QCOMPARE(view->title(), QStringLiteral("shown"));
+        QCOMPARE(server.requestCount(), 1);
         dialog.reject();
     }
 };
