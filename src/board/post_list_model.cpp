@@ -26,17 +26,45 @@ bool PostListModel::takeReply(const QString& text) {
             row.badgeFlag = QStringLiteral("1");
             row.badge = m_badge;
         }
-        row.photo = m_photos.photoFor(post);
-        if (row.photo) {
-            row.photoWidth = row.photo->storedWidth();
-            row.photoHeight = row.photo->height();
-        } else {
+        row.photoPath = m_photos.fileFor(post);
+        if (row.photoPath.isEmpty()) {
+            row.photoLoaded = true;
             row.defaultPhoto = m_defaultPhoto;
         }
         rows.push_back(std::move(row));
     }
     m_rows = std::move(rows);
+    ++m_generation;
     m_scrollHeight = reply->scrollHeight();
+    return true;
+}
+
+void PostListModel::loadPhotos(int first, int end) {
+    end = qMin(end, int(m_rows.size()));
+    for (int i = qMax(0, first); i < end; ++i) {
+        CPostRow& row = m_rows[std::size_t(i)];
+        if (row.photoLoaded)
+            continue;
+        row.photoLoaded = true;
+        row.photo = PostPhotoFiles::boxPicture(row.photoPath, &row.photoWidth, &row.photoHeight);
+        if (row.photo.isNull())
+            row.defaultPhoto = m_defaultPhoto;
+    }
+}
+
+bool PostListModel::takeDecoded(int generation, int row, const QImage& photo, int storedWidth,
+                                int height) {
+    if (generation != m_generation || row < 0 || row >= int(m_rows.size()))
+        return false;
+    CPostRow& target = m_rows[std::size_t(row)];
+    if (target.photoLoaded)
+        return false;
+    target.photoLoaded = true;
+    target.photo = photo;
+    target.photoWidth = storedWidth;
+    target.photoHeight = height;
+    if (photo.isNull())
+        target.defaultPhoto = m_defaultPhoto;
     return true;
 }
 

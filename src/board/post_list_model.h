@@ -26,7 +26,18 @@ public:
     // in the working folder yet, one after the other.
     bool takeReply(const QString& text);
 
+    // Decodes the photos of rows [first, end) that are not decoded yet. A photo is decoded the
+    // first time its row is drawn, so that a long list is taken at once; a photo that does not
+    // decode leaves its row with the default picture.
+    void loadPhotos(int first, int end);
+    // A photo decoded elsewhere for a row of the reply `generation`; ignored when the rows were
+    // replaced since or the row has its photo already. True when the row took it.
+    bool takeDecoded(int generation, int row, const QImage& photo, int storedWidth, int height);
+    // Counts the replies taken; rows of an earlier reply are gone.
+    int generation() const { return m_generation; }
+
     const std::vector<CPostRow>& rows() const { return m_rows; }
+    std::vector<CPostRow>& rows() { return m_rows; }
     int scrollHeight() const { return m_scrollHeight; }
 
     static int rowTop(int index) { return FirstRowTop + RowHeight * index; }
@@ -44,6 +55,7 @@ private:
     QImage m_badge;
     std::vector<CPostRow> m_rows;
     int m_scrollHeight = 0;
+    int m_generation = 0;
 };
 
 } // namespace orvix

@@ -4,6 +4,7 @@
 #include "imaging/dib_picture.h"
 
 #include <QFile>
+#include <QPainter>
 
 namespace orvix {
 
@@ -41,23 +42,32 @@ QString PostPhotoFiles::address(const PostListEntry& post) {
              post.photoName);
 }
 
-std::unique_ptr<CDibPicture> PostPhotoFiles::photoFor(const PostListEntry& post) const {
+QString PostPhotoFiles::fileFor(const PostListEntry& post) const {
     if (post.photoName == QLatin1String("0"))
-        return nullptr;
+        return {};
     const QString path = localPath(post.photoName);
     if (path.isEmpty())
-        return nullptr;
+        return {};
     QFile existing(path);
     if (!existing.open(QIODevice::ReadOnly)) {
         ++m_downloads;
         if (m_download)
             m_download(address(post), path);
     }
-    existing.close();
-    auto photo = std::make_unique<CDibPicture>();
-    if (!photo->Load(path))
-        return nullptr;
-    return photo;
+    return path;
+}
+
+QImage PostPhotoFiles::boxPicture(const QString& path, int* storedWidth, int* height) {
+    CDibPicture photo;
+    if (!photo.Load(path))
+        return {};
+    *storedWidth = photo.storedWidth();
+    *height = photo.height();
+    QImage box(100, 80, QImage::Format_RGB32);
+    box.fill(Qt::white);
+    QPainter painter(&box);
+    photo.Draw(painter, 0, 0, 100, 80);
+    return box;
 }
 
 } // namespace orvix

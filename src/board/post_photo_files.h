@@ -2,12 +2,12 @@
 
 #include <QString>
 
+#include <QImage>
+
 #include <functional>
-#include <memory>
 
 namespace orvix {
 
-class CDibPicture;
 struct PostListEntry;
 
 // Where the post list keeps the posts' photos: "<name>.jpg" in the working folder, fetched once
@@ -30,10 +30,14 @@ public:
     // The address the photo is fetched from.
     static QString address(const PostListEntry& post);
 
-    // The photo of a post: the local file when it can be read, else downloaded to it first.
-    // Nothing when the post has no photo ("0"), its name is not safe or the picture does not
-    // load.
-    std::unique_ptr<CDibPicture> photoFor(const PostListEntry& post) const;
+    // The photo file of a post: the local file when it can be opened for reading, else first
+    // downloaded to it. Empty when the post has no photo ("0") or its name is not safe.
+    QString fileFor(const PostListEntry& post) const;
+
+    // Decodes a photo file and draws it as the list shows it: the whole photo stretched into a
+    // 100 × 80 box, nearest pixels. A null image when the file does not decode; the photo's
+    // stored width and height go to the pointers.
+    static QImage boxPicture(const QString& path, int* storedWidth, int* height);
 
     // Downloads made so far (each one blocks the window while it runs).
     int downloads() const { return m_downloads; }

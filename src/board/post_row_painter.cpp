@@ -35,8 +35,8 @@ void PostRowPainter::draw(QPainter& painter, const CPostRow& row, int top, const
     // whose right and bottom edges are exclusive.
     painter.fillRect(QRect(0, top, 450, 10), kBand);
 
-    if (row.photo) {
-        row.photo->Draw(painter, 5, top + 10, 100, 80);
+    if (!row.photo.isNull()) {
+        painter.drawImage(QPoint(5, top + 10), row.photo);
     } else if (!row.defaultPhoto.isNull()) {
         painter.drawImage(QPoint(5, top + 10), row.defaultPhoto, QRect(0, 0, 100, 80));
     }

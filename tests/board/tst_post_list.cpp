@@ -133,7 +133,7 @@ void TestPostList::replies() {
         shownBadges.append(row.badgeFlag);
         QCOMPARE(row.badge.isNull(), row.badgeFlag == u"0"_s);
         // No photo here: every row shows the default picture.
-        QVERIFY(!row.photo && !row.defaultPhoto.isNull());
+        QVERIFY(row.photo.isNull() && !row.defaultPhoto.isNull() && row.photoPath.isEmpty());
     }
     QCOMPARE(shownTitles, titles);
     QCOMPARE(shownBadges, badges);
@@ -210,12 +210,16 @@ void TestPostList::photosFetchedOnceAndOnlyInside() {
     // The unsafe name and the "0" are never fetched.
     QCOMPARE(photos.asked.size(), 3);
     QCOMPARE(photos.asked.first(), good);
-    const auto& rows = model.rows();
-    QVERIFY(rows[0].photo && rows[0].defaultPhoto.isNull());
+    // Photos are decoded when their rows are first drawn.
+    const auto& rows = std::as_const(model).rows();
+    QVERIFY(!rows[0].photoLoaded && rows[0].photo.isNull());
+    model.loadPhotos(0, 99);
+    QVERIFY(!rows[0].photo.isNull() && rows[0].defaultPhoto.isNull());
+    QCOMPARE(rows[0].photo.pixel(99, 79), qRgb(0, 0, 255));
     QCOMPARE(rows[0].photoWidth, 44); // stored widths are multiples of 4
     QCOMPARE(rows[0].photoHeight, 30);
     for (std::size_t i = 1; i < rows.size(); ++i)
-        QVERIFY(!rows[i].photo && !rows[i].defaultPhoto.isNull());
+        QVERIFY(rows[i].photo.isNull() && !rows[i].defaultPhoto.isNull());
     QVERIFY(QFile::exists(photos.work + u"/good.jpg.jpg"_s));
     // Nothing was written beside or above the working folder.
     QCOMPARE(QDir(photos.dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
@@ -227,7 +231,8 @@ void TestPostList::photosFetchedOnceAndOnlyInside() {
     QVERIFY(model.takeReply(reply));
     QCOMPARE(photos.asked,
              QStringList{u"http://img.host:81/image/mailbox/0000000007/missing.jpg"_s});
-    QVERIFY(model.rows()[0].photo);
+    model.loadPhotos(0, 1);
+    QVERIFY(!std::as_const(model).rows()[0].photo.isNull());
 }
 
 void TestPostList::hitTests_data() {
@@ -269,8 +274,9 @@ void TestPostList::drawnRow() {
     QTemporaryDir dir;
     const QString file = dir.path() + u"/red.png"_s;
     QVERIFY(solid(50, 40, Qt::red).save(file));
-    withPhoto.photo = std::make_unique<CDibPicture>();
-    QVERIFY(withPhoto.photo->Load(file));
+    withPhoto.photo =
+        PostPhotoFiles::boxPicture(file, &withPhoto.photoWidth, &withPhoto.photoHeight);
+    QCOMPARE(withPhoto.photoWidth, 52);
     withPhoto.badgeFlag = u"1"_s;
     withPhoto.badge = res::bitmap(res::NewBadge);
     withPhoto.title = u"Title line"_s;
