@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 namespace orvix::server {
 
@@ -118,21 +119,22 @@ PageReply PostPage::operator()(const PageRequest& request) const {
         body += QStringLiteral("<p class=\"empty\">No opinions yet. Be the first to write one."
                                "</p>\n");
     }
+    Folders folders;
     for (const PostEntry& entry : *entries) {
         body += QStringLiteral("<div class=\"card entry %1\" id=\"entry%2\"><div class=\"meta\">"
                                "<span class=\"kind\">%3</span> · <b>%4</b> · %5</div>\n%6</div>\n")
                     .arg(BoardStore::kindName(entry.kind))
                     .arg(entry.entryNo)
                     .arg(kindLabel(entry.kind), Html::escape(entry.memberName),
-                         dateText(entry.createdAt), entryHtml(entry));
+                         dateText(entry.createdAt), entryHtml(entry, folders));
     }
     return PageReply::page(Html::page(post->title, body));
 }
 
-QString PostPage::entryHtml(const PostEntry& entry) const {
+QString PostPage::entryHtml(const PostEntry& entry, Folders& folders) const {
     switch (entry.kind) {
     case PostEntry::Kind::Opinion:
-        return opinionHtml(entry);
+        return opinionHtml(entry, folders);
     case PostEntry::Kind::Photo: {
         const QString photo = StoredHtml::safeAddress(QLatin1String("/image/") + entry.body, false);
         if (photo.isEmpty())
@@ -167,18 +169,28 @@ QString PostPage::entryHtml(const PostEntry& entry) const {
     return {};
 }
 
-QString PostPage::opinionHtml(const PostEntry& entry) const {
+QString PostPage::opinionHtml(const PostEntry& entry, Folders& folders) const {
     if (!entry.content)
         return QStringLiteral("<p class=\"empty\">(opinion removed)</p>");
     const ContentRecord& content = *entry.content;
-    // The opinion's style file lies in the writer's mailbox folder, named after the opinion.
+    auto folder = folders.find(content.memberNo);
+    if (folder == folders.end()) {
+        // The folder is resolved once (links and all) and must lie inside the image tree.
+        const QString root = QFileInfo(m_context.folder().imageRoot()).canonicalFilePath();
+        const QString path = QFileInfo(m_context.folder().imageRoot() + u'/' +
+                                       BoardStore::mailboxFolder(content.memberNo))
+                                 .canonicalFilePath();
+        const bool inside = !root.isEmpty() && path.startsWith(root + u'/');
+        folder = folders.insert(content.memberNo, inside ? path : QString());
+    }
+    // The opinion's style file lies in the writer's mailbox folder, named after the opinion; a
+    // link there is not followed.
     const QString fileName = content.fileName + QStringLiteral(".tml");
-    if (!content.fileName.isEmpty() && ImagePath::isSafePiece(fileName)) {
-        const QString path = ImagePath::resolveExisting(
-            m_context.folder().imageRoot(),
-            BoardStore::mailboxFolder(content.memberNo) + u'/' + fileName);
+    if (!folder->isEmpty() && !content.fileName.isEmpty() && ImagePath::isSafePiece(fileName)) {
+        const QString path = *folder + u'/' + fileName;
+        const QFileInfo info(path);
         QFile file(path);
-        if (!path.isEmpty() && file.size() <= kLargestOpinionFile &&
+        if (info.isFile() && !info.isSymLink() && info.size() <= kLargestOpinionFile &&
             file.open(QIODevice::ReadOnly)) {
             if (const auto opinion = OpinionFile::parse(file.readAll()))
                 return opinion->html();

@@ -3,6 +3,8 @@
 #include "server/core/route_table.h"
 #include "server/scripts/board/board_store.h"
 
+#include <QHash>
+
 #include <memory>
 
 namespace orvix::server {
@@ -31,8 +33,12 @@ public:
     static PageReply notice(int status, const QString& title, const QString& text);
 
 private:
-    QString entryHtml(const PostEntry& entry) const;
-    QString opinionHtml(const PostEntry& entry) const;
+    // The members' mailbox folders, checked once per page: member number → the folder's path
+    // inside the image tree (empty when it is missing or leads out of the tree).
+    using Folders = QHash<qint64, QString>;
+
+    QString entryHtml(const PostEntry& entry, Folders& folders) const;
+    QString opinionHtml(const PostEntry& entry, Folders& folders) const;
 
     ServerContext& m_context;
     std::shared_ptr<BoardStore> m_store;
