@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
             out << error << '\n';
             return 1;
         }
-        const auto contentNo = store.addContent(content, 2000 + i);
+        content.createdAt = 2000 + i;
+        const auto contentNo = store.contents().add(content);
         store.addEntry(mail, writer, PostEntry::Kind::Opinion, QString(), contentNo, QString(),
                        2000 + i);
     }

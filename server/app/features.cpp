@@ -2,6 +2,7 @@
 
 #include "server/core/server_context.h"
 #include "server/scripts/board/install_board.h"
+#include "server/scripts/content/install_content.h"
 #include "server/scripts/session/install_session.h"
 #include "server/storage/schema.h"
 
@@ -10,6 +11,7 @@ namespace orvix::server {
 QList<ServerFeature> serverFeatures() {
     return {
         sessionFeature(),
+        contentFeature(),
         boardFeature(),
     };
 }

@@ -99,7 +99,8 @@ struct Board {
                                             content.fileName),
                       tml);
         }
-        return *store.addContent(content, 2000);
+        content.createdAt = 2000;
+        return *store.contents().add(content);
     }
     // What the board holds, to tell that a refused request changed nothing.
     QString snapshot() {
@@ -309,8 +310,9 @@ void TestServerBoard::opinionsPhotosDocumentsAndContents() {
     // A document, its comment holding "|", and a content written with the editor.
     QCOMPARE(b.post(kDocument, who + u"&content=http://h/image/document/2/r.PDF|report.pdf|a|b"_s),
              u"1"_s);
-    ContentRecord content{0, b.lee, u"replayinfo"_s, u"c1"_s, u"Plan"_s, u"<p>day one</p>"_s};
-    const qint64 contentNo = *b.store.addContent(content, 10);
+    ContentRecord content{0, b.lee, u"replayinfo"_s, u"c1"_s, u"Plan"_s, u"<p>day one</p>"_s, {},
+                          0, 10};
+    const qint64 contentNo = *b.store.contents().add(content);
     QCOMPARE(b.post(kInfo, who + u"&info=%1"_s.arg(contentNo)), u"1"_s);
     QCOMPARE(b.post(kTextUpdate, who + u"&info=%1"_s.arg(contentNo)), u"1"_s);
 

@@ -109,7 +109,7 @@ PageReply PostPage::operator()(const PageRequest& request) const {
                         .arg(Html::escape(photo));
     }
     if (post->contentNo) {
-        const auto content = m_store->contentByNumber(*post->contentNo, &failed);
+        const auto content = m_store->contents().find(*post->contentNo, &failed);
         if (content)
             body += StoredHtml::render(content->html) + u'\n';
     }

@@ -19,7 +19,7 @@ ScriptReply AttachContentScript::operator()(const ScriptRequest& request) const 
     if (info.isEmpty())
         return ScriptReply::text(BoardCaller::kDone);
     bool failed = false;
-    const auto content = m_store->content(info, caller->memberNo, &failed);
+    const auto content = m_store->memberContent(info, caller->memberNo, &failed);
     if (failed)
         return ScriptReply::failure(BoardCaller::kRefused);
     if (!content)

@@ -5,7 +5,8 @@
 namespace orvix::server {
 
 std::optional<qint64> BoardCaller::mailIndexOf(const QString& text) {
-    return BoardStore::contentNumberOf(text);
+    // Plain decimal digits above 0, as content tokens are.
+    return ContentStore::contentNoOf(text);
 }
 
 std::optional<BoardCaller> BoardCaller::resolve(ServerContext& context, BoardStore& store,

@@ -154,7 +154,8 @@ private:
                                           "color:#000000;text-align:left;font-style:normal;"
                                           "font-weight:normal;'>%1</p>\n")
                                .arg(text(demo.content));
-            contentNo = m_store.addContent(content, at);
+            content.createdAt = at;
+            contentNo = m_store.contents().add(content);
             if (!contentNo)
                 return fail(m_context.database().lastError());
         }
@@ -215,7 +216,8 @@ private:
         content.fileName = name;
         content.title = QStringLiteral("0");
         content.html = opinion.clientParagraph();
-        const auto contentNo = m_store.addContent(content, at);
+        content.createdAt = at;
+        const auto contentNo = m_store.contents().add(content);
         if (!contentNo || !m_store.addEntry(mailIdx, *writer, PostEntry::Kind::Opinion, QString(),
                                             contentNo, QString(), at)) {
             return fail(m_context.database().lastError());

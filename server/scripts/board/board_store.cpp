@@ -15,9 +15,6 @@ const QString kSelectPost = QStringLiteral(
     "p.created_at, p.change_no, m.name FROM posts p JOIN members m "
     "ON m.member_no = p.owner_member_no WHERE ");
 
-const QString kSelectContent = QStringLiteral(
-    "SELECT content_no, member_no, style, file_name, title, html FROM contents WHERE ");
-
 PostRecord readPost(const QSqlQuery& query) {
     PostRecord post;
     post.mailIdx = query.value(0).toLongLong();
@@ -41,6 +38,9 @@ ContentRecord readContent(const QSqlQuery& query, int first) {
     content.fileName = query.value(first + 3).toString();
     content.title = query.value(first + 4).toString();
     content.html = query.value(first + 5).toString();
+    content.imageFiles = query.value(first + 6).toString();
+    content.clientTime = query.value(first + 7).toLongLong();
+    content.createdAt = query.value(first + 8).toLongLong();
     return content;
 }
 
@@ -94,7 +94,8 @@ bool recordChange(Database& db, qint64 mailIdx, qint64 memberNo, qint64 now) {
 } // namespace
 
 BoardStore::BoardStore(Database& db)
-    : m_db(db) {}
+    : m_db(db)
+    , m_contents(db) {}
 
 QString BoardStore::kindName(PostEntry::Kind kind) {
     switch (kind) {
@@ -302,12 +303,13 @@ bool BoardStore::addEntry(qint64 mailIdx, qint64 memberNo, PostEntry::Kind kind,
 }
 
 std::optional<QList<PostEntry>> BoardStore::entries(qint64 mailIdx) {
-    QSqlQuery& query = m_db.statement(
-        QStringLiteral("SELECT e.entry_no, e.member_no, m.name, e.kind, e.body, e.created_at, "
-                       "c.content_no, c.member_no, c.style, c.file_name, c.title, c.html "
-                       "FROM post_entries e JOIN members m ON m.member_no = e.member_no "
-                       "LEFT JOIN contents c ON c.content_no = e.content_no "
-                       "WHERE e.mail_idx = ? ORDER BY e.entry_no"));
+    QSqlQuery& query = m_db.statement(QStringLiteral(
+        "SELECT e.entry_no, e.member_no, m.name, e.kind, e.body, e.created_at, "
+        "c.content_no, c.member_no, c.style, c.file_name, c.title, c.html, c.image_files, "
+        "c.client_time, c.created_at "
+        "FROM post_entries e JOIN members m ON m.member_no = e.member_no "
+        "LEFT JOIN contents c ON c.content_no = e.content_no "
+        "WHERE e.mail_idx = ? ORDER BY e.entry_no"));
     query.addBindValue(mailIdx);
     if (!query.exec()) {
         m_db.setLastError(query.lastError().text());
@@ -334,61 +336,12 @@ std::optional<QList<PostEntry>> BoardStore::entries(qint64 mailIdx) {
     return entries;
 }
 
-std::optional<qint64> BoardStore::contentNumberOf(const QString& token) {
-    // The registration answers the content's number in decimal.
-    if (token.isEmpty() || token.size() > 18)
-        return std::nullopt;
-    for (QChar c : token) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-    }
-    return token.toLongLong();
-}
-
-std::optional<ContentRecord> BoardStore::content(const QString& token, qint64 memberNo,
-                                                 bool* failed) {
-    *failed = false;
-    const auto number = contentNumberOf(token);
-    if (!number)
-        return std::nullopt;
-    auto found = contentByNumber(*number, failed);
+std::optional<ContentRecord> BoardStore::memberContent(const QString& token, qint64 memberNo,
+                                                       bool* failed) {
+    auto found = m_contents.findByToken(token, failed);
     if (found && found->memberNo != memberNo)
         return std::nullopt;
     return found;
-}
-
-std::optional<ContentRecord> BoardStore::contentByNumber(qint64 contentNo, bool* failed) {
-    QSqlQuery& query = m_db.statement(kSelectContent + QStringLiteral("content_no = ?"));
-    query.addBindValue(contentNo);
-    std::optional<ContentRecord> content;
-    *failed = !query.exec();
-    if (*failed)
-        m_db.setLastError(query.lastError().text());
-    else if (query.next())
-        content = readContent(query, 0);
-    query.finish();
-    return content;
-}
-
-std::optional<qint64> BoardStore::addContent(const ContentRecord& content, qint64 createdAt) {
-    QSqlQuery& insert = m_db.statement(QStringLiteral(
-        "INSERT INTO contents (member_no, style, file_name, title, html, image_files, "
-        "client_time, created_at) VALUES (?, ?, ?, ?, ?, '', ?, ?)"));
-    insert.addBindValue(content.memberNo);
-    insert.addBindValue(content.style);
-    insert.addBindValue(content.fileName);
-    insert.addBindValue(content.title);
-    insert.addBindValue(content.html);
-    insert.addBindValue(createdAt);
-    insert.addBindValue(createdAt);
-    if (!insert.exec()) {
-        m_db.setLastError(insert.lastError().text());
-        insert.finish();
-        return std::nullopt;
-    }
-    const qint64 contentNo = insert.lastInsertId().toLongLong();
-    insert.finish();
-    return contentNo;
 }
 
 } // namespace orvix::server

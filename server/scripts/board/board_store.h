@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/scripts/content/content_store.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -35,16 +37,6 @@ struct PostSummary {
     bool joined = false; // the member wrote to or opened the post
     QString photoName;
     QString ownerName;
-};
-
-// A registered content (a content file's HTML or an opinion), as the content script stored it.
-struct ContentRecord {
-    qint64 contentNo = 0;
-    qint64 memberNo = 0;
-    QString style; // "replayinfo" for content files, "text" for opinions
-    QString fileName;
-    QString title;
-    QString html;
 };
 
 // What was added to a post, in the order it was added, with the content it names.
@@ -91,6 +83,8 @@ public:
     // The member opened the post: joins it and has seen its current state.
     bool markViewed(qint64 mailIdx, qint64 memberNo, qint64 now);
 
+    ContentStore& contents() { return m_contents; }
+
     // Adds an entry: the post takes the next change number, the member joins it and has seen
     // the change. With setPhoto the post's photo becomes that name (when it has none yet).
     // An entry naming a content already added to the post adds nothing (*added = false).
@@ -104,18 +98,13 @@ public:
     // The entries of a post in the order they were added, with their contents.
     std::optional<QList<PostEntry>> entries(qint64 mailIdx);
 
-    // A registered content of a member, named by the token its registration answered.
-    std::optional<ContentRecord> content(const QString& token, qint64 memberNo, bool* failed);
-    std::optional<ContentRecord> contentByNumber(qint64 contentNo, bool* failed);
-
-    // Registers a content directly (demo data, the operator's posts).
-    std::optional<qint64> addContent(const ContentRecord& content, qint64 createdAt);
-
-    // The content number a registration token names, or nothing when it names none.
-    static std::optional<qint64> contentNumberOf(const QString& token);
+    // A registered content of a member, named by the token its registration answered;
+    // nothing for a token that names no content of this member.
+    std::optional<ContentRecord> memberContent(const QString& token, qint64 memberNo, bool* failed);
 
 private:
     Database& m_db;
+    ContentStore m_contents;
 };
 
 } // namespace orvix::server

@@ -16,7 +16,8 @@ ScriptReply OpinionScript::operator()(const ScriptRequest& request) const {
     if (!caller)
         return refusal;
     bool failed = false;
-    const auto content = m_store->content(request.form.value(u"info"), caller->memberNo, &failed);
+    const auto content =
+        m_store->memberContent(request.form.value(u"info"), caller->memberNo, &failed);
     if (failed)
         return ScriptReply::failure(BoardCaller::kRefused);
     if (!content || content->style != QLatin1String("text"))
