@@ -1,6 +1,7 @@
 #include "board/orvix_list_view.h"
 
 #include "app/orvix_win_app.h"
+#include "board/orvix_area_view.h"
 #include "net/orvi_http.h"
 #include "net/url_download.h"
 #include "platform/resources.h"
@@ -124,7 +125,12 @@ bool COrvixListView::OpenPostAt(const QPoint& viewportPoint) {
     const int row = m_model.rowAt(verticalScrollBar()->value() + viewportPoint.y());
     if (row < 0)
         return false;
-    const QString mailIndex = m_model.rows()[std::size_t(row)].mailIndex;
+    const QString mailIndex = std::as_const(m_model).rows()[std::size_t(row)].mailIndex;
+    COrvixWinApp& app = COrvixWinApp::current();
+    if (auto* view = app.window<COrvixAreaView>(Window::PostView))
+        view->OpenPost(mailIndex);
+    if (QWidget* frame = app.window(Window::PostFrame))
+        frame->show();
     emit postOpened(mailIndex);
     return true;
 }

@@ -434,7 +434,9 @@ void TestServerBoard::postPage() {
                           u"text-align:right;font-style:normal;font-weight:bold;\">from [tml] "
                           u"&lt;x&gt;</p>"_s));
     QVERIFY(html.contains(u"&lt;img src=x onerror=alert(1)&gt;second"_s));
-    QVERIFY(html.indexOf(u"from [tml]"_s) < html.indexOf(u"second"_s));
+    // Newest first.
+    QVERIFY(html.indexOf(u"from [tml]"_s) > html.indexOf(u"second"_s));
+    QVERIFY(html.indexOf(u"second"_s) > html.indexOf(u"doc&lt;/i&gt;"_s));
     // A document whose address is no web address is named but not linked.
     QVERIFY(
         html.contains(u"&lt;i&gt;doc&lt;/i&gt;.pdf<div class=\"comment\">say &quot;hi&quot;"_s));

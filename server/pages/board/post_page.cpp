@@ -26,6 +26,9 @@ const QString kBoardStyle = QStringLiteral(
     ".badge{display:inline-block;background:#d33;color:#fff;border-radius:3px;"
     "padding:0 5px;font-size:.8em;margin-left:6px}"
     ".doc{padding:4px 0}.doc .comment{color:#555;margin-top:2px}"
+    ".ext{display:inline-block;min-width:2.4em;text-align:center;border:1px solid #9bb0cc;"
+    "border-radius:3px;color:#1d4f91;background:#eef3fa;font-size:.75em;font-weight:bold;"
+    "margin-right:6px;padding:0 3px}"
     ".photo img{max-width:100%;border-radius:4px}.kind{color:#1d4f91;font-weight:bold}</style>\n");
 
 QString kindLabel(PostEntry::Kind kind) {
@@ -120,13 +123,14 @@ PageReply PostPage::operator()(const PageRequest& request) const {
                                "</p>\n");
     }
     Folders folders;
-    for (const PostEntry& entry : *entries) {
+    // Newest first: what was just added is what the member sees when the page loads again.
+    for (auto entry = entries->crbegin(); entry != entries->crend(); ++entry) {
         body += QStringLiteral("<div class=\"card entry %1\" id=\"entry%2\"><div class=\"meta\">"
                                "<span class=\"kind\">%3</span> · <b>%4</b> · %5</div>\n%6</div>\n")
-                    .arg(BoardStore::kindName(entry.kind))
-                    .arg(entry.entryNo)
-                    .arg(kindLabel(entry.kind), Html::escape(entry.memberName),
-                         dateText(entry.createdAt), entryHtml(entry, folders));
+                    .arg(BoardStore::kindName(entry->kind))
+                    .arg(entry->entryNo)
+                    .arg(kindLabel(entry->kind), Html::escape(entry->memberName),
+                         dateText(entry->createdAt), entryHtml(*entry, folders));
     }
     return PageReply::page(Html::page(post->title, body));
 }
@@ -149,10 +153,17 @@ QString PostPage::entryHtml(const PostEntry& entry, Folders& folders) const {
         QString name = document.fileName.trimmed();
         if (name.isEmpty())
             name = document.address;
-        QString html = link.isEmpty()
-                           ? QStringLiteral("<div class=\"doc\">📄 %1").arg(Html::escape(name))
-                           : QStringLiteral("<div class=\"doc\">📄 <a href=\"%1\">%2</a>")
-                                 .arg(Html::escape(link), Html::escape(name));
+        // A small label with the document's kind ("PDF", "DOCX") before its name.
+        QString kind = QFileInfo(name).suffix().left(5).toUpper();
+        if (kind.isEmpty())
+            kind = QStringLiteral("DOC");
+        const QString label =
+            QStringLiteral("<span class=\"ext\">%1</span>").arg(Html::escape(kind));
+        QString html =
+            link.isEmpty()
+                ? QStringLiteral("<div class=\"doc\">%1%2").arg(label, Html::escape(name))
+                : QStringLiteral("<div class=\"doc\">%1<a href=\"%2\">%3</a>")
+                      .arg(label, Html::escape(link), Html::escape(name));
         if (!document.comment.trimmed().isEmpty())
             html += QStringLiteral("<div class=\"comment\">%1</div>")
                         .arg(Html::escape(document.comment));
