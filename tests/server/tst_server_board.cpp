@@ -419,6 +419,13 @@ void TestServerBoard::postPage() {
     const qint64 plain = b.opinion(b.lee, u"<img src=x onerror=alert(1)>second"_s);
     QCOMPARE(b.post(kOpinion, who + u"&info=%1"_s.arg(styled)), u"1"_s);
     QCOMPARE(b.post(kOpinion, who + u"&info=%1"_s.arg(plain)), u"1"_s);
+    // A style file that is a link (here to a file outside the tree) is not read.
+    const qint64 linked = b.opinion(b.lee, u"kept paragraph"_s);
+    QVERIFY(writeFile(b.f.dataDir() + u"/outside.tml"_s, "0</>0</>left</>0</>0</>9</>SECRET"));
+    QVERIFY(QFile::link(
+        b.f.dataDir() + u"/outside.tml"_s,
+        u"%1/%2/%3op3.tml"_s.arg(b.f.imageRoot(), BoardStore::mailboxFolder(b.lee)).arg(b.lee)));
+    QCOMPARE(b.post(kOpinion, who + u"&info=%1"_s.arg(linked)), u"1"_s);
     QCOMPARE(b.post(kDocument, who + u"&content=javascript:alert(1)|<i>doc</i>.pdf|say \"hi\""_s),
              u"1"_s);
 
@@ -428,7 +435,8 @@ void TestServerBoard::postPage() {
     QVERIFY(html.contains(u"<title>&lt;script&gt;alert(&#39;t&#39;)&lt;/script&gt;</title>"_s));
     QVERIFY(!html.contains(u"<script"_s) && !html.contains(u"<b>Lee"_s));
     QVERIFY(html.contains(u"&lt;b&gt;Lee&lt;/b&gt;"_s));
-    QVERIFY(html.contains(u"2 opinions · 2 members"_s));
+    QVERIFY(html.contains(u"3 opinions · 2 members"_s));
+    QVERIFY(html.contains(u"kept paragraph"_s) && !html.contains(u"SECRET"_s));
     // The first opinion as its ".tml" says, the second from its stored paragraph.
     QVERIFY(html.contains(u"style=\"font-size:24px;background-color:#ffffff;color:#ff0000;"
                           u"text-align:right;font-style:normal;font-weight:bold;\">from [tml] "

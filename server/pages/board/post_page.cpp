@@ -12,6 +12,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
+
 namespace orvix::server {
 
 namespace {
@@ -30,6 +36,30 @@ const QString kBoardStyle = QStringLiteral(
     "border-radius:3px;color:#1d4f91;background:#eef3fa;font-size:.75em;font-weight:bold;"
     "margin-right:6px;padding:0 3px}"
     ".photo img{max-width:100%;border-radius:4px}.kind{color:#1d4f91;font-weight:bold}</style>\n");
+
+// The bytes of a regular file that is not a symbolic link and holds at most `limit` bytes:
+// one open, one status and one read, on the file that was checked.
+std::optional<QByteArray> readPlainFile(const QString& path, qint64 limit) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> bytes;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= limit) {
+        QByteArray data(qsizetype(status.st_size), Qt::Uninitialized);
+        qsizetype done = 0;
+        while (done < data.size()) {
+            const ssize_t got = ::read(fd, data.data() + done, size_t(data.size() - done));
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        data.truncate(done);
+        bytes = std::move(data);
+    }
+    ::close(fd);
+    return bytes;
+}
 
 QString kindLabel(PostEntry::Kind kind) {
     switch (kind) {
@@ -198,12 +228,8 @@ QString PostPage::opinionHtml(const PostEntry& entry, Folders& folders) const {
     // link there is not followed.
     const QString fileName = content.fileName + QStringLiteral(".tml");
     if (!folder->isEmpty() && !content.fileName.isEmpty() && ImagePath::isSafePiece(fileName)) {
-        const QString path = *folder + u'/' + fileName;
-        const QFileInfo info(path);
-        QFile file(path);
-        if (info.isFile() && !info.isSymLink() && info.size() <= kLargestOpinionFile &&
-            file.open(QIODevice::ReadOnly)) {
-            if (const auto opinion = OpinionFile::parse(file.readAll()))
+        if (const auto bytes = readPlainFile(*folder + u'/' + fileName, kLargestOpinionFile)) {
+            if (const auto opinion = OpinionFile::parse(*bytes))
                 return opinion->html();
         }
     }
