@@ -47,8 +47,8 @@ void COrvixAreaView::OnInitialUpdate() {
 
 void COrvixAreaView::sessionToState() {
     const SessionRecord& session = COrvixWinApp::current().session();
-    m_state.setSession({session.serverAddress, session.deviceId, session.memberId,
-                        session.password, session.memberNumber});
+    m_state.setSession({session.serverAddress, session.deviceId, session.memberId, session.password,
+                        session.memberNumber});
 }
 
 void COrvixAreaView::navigate(const QString& address) {
@@ -62,8 +62,7 @@ void COrvixAreaView::send(const QByteArray& script, const QString& body, int kin
         COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, script, body, this);
     // The kind stays with its request until the request goes (answered or given up).
     m_kinds.insert(request, kind);
-    connect(request, &QObject::destroyed, this,
-            [this](QObject* gone) { m_kinds.remove(gone); });
+    connect(request, &QObject::destroyed, this, [this](QObject* gone) { m_kinds.remove(gone); });
 }
 
 void COrvixAreaView::OpenPost(const QString& mailIndex) {

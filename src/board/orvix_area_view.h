@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 
 namespace orvix {
@@ -60,6 +61,13 @@ public:
     // Requests sent and not answered yet, by kind (for tests).
     QList<int> pendingKinds() const { return m_kinds.values(); }
     bool photoRegistrationWaiting() const { return m_photoTimer.isActive(); }
+    // The wait between a photo's upload and its registration (two seconds; tests shorten it).
+    std::chrono::milliseconds photoRegistrationDelay() const {
+        return std::chrono::milliseconds(m_photoTimer.interval());
+    }
+    void setPhotoRegistrationDelay(std::chrono::milliseconds delay) {
+        m_photoTimer.setInterval(int(delay.count()));
+    }
 
 private:
     void sessionToState();

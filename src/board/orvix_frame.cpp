@@ -52,8 +52,8 @@ DialogTemplate COrvixFrame::toolBarTemplate() {
     bar.pointSize = 9;
     for (int i = 0; i < 5; ++i) {
         const int left = 8 + 56 * i;
-        bar.controls.push_back({kToolButtons[i].id, ControlKind::Button, QRect(left + 12, 3, 27, 27),
-                                {}});
+        bar.controls.push_back(
+            {kToolButtons[i].id, ControlKind::Button, QRect(left + 12, 3, 27, 27), {}});
         bar.controls.push_back(
             {kToolButtons[i].label, ControlKind::Static, QRect(left, 30, 52, 11), {}});
     }

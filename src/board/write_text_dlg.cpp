@@ -45,17 +45,18 @@ DialogTemplate CWriteTextDlg::dialogTemplate() {
     dialog.fontFace = QStringLiteral("굴림체");
     dialog.pointSize = 9;
     dialog.controls = {
-        {TextBox, ControlKind::Edit, QRect(7, 7, 286, 100), {},
+        {TextBox,
+         ControlKind::Edit,
+         QRect(7, 7, 286, 100),
+         {},
          ControlStyle::MultiLine | ControlStyle::VScroll},
         {BackgroundButton, ControlKind::Button, QRect(7, 116, 27, 27), {}},
         {TextColourButton, ControlKind::Button, QRect(38, 116, 27, 27), {}},
         {BoldBox, ControlKind::CheckBox, QRect(70, 116, 34, 11), QStringLiteral("굵게")},
         {ItalicBox, ControlKind::CheckBox, QRect(70, 130, 40, 11), QStringLiteral("기울임")},
         {SizeBox, ControlKind::ComboBox, QRect(112, 122, 34, 14), {}, ControlStyle::Editable},
-        {AlignmentBox, ControlKind::ComboBox, QRect(150, 122, 54, 14), {},
-         ControlStyle::Editable},
-        {PreviewButton, ControlKind::Button, QRect(208, 122, 46, 14),
-         QStringLiteral("미리보기")},
+        {AlignmentBox, ControlKind::ComboBox, QRect(150, 122, 54, 14), {}, ControlStyle::Editable},
+        {PreviewButton, ControlKind::Button, QRect(208, 122, 46, 14), QStringLiteral("미리보기")},
         {SaveButton, ControlKind::Button, QRect(266, 116, 27, 27), {}},
     };
     return dialog;
@@ -69,8 +70,8 @@ CWriteTextDlg::CWriteTextDlg(const QString& mailIndex, QWidget* parent)
     , m_alignment(control<QComboBox>(AlignmentBox)) {
     setWindowTitle(dialogTemplate().caption);
     COrvixWinApp& app = COrvixWinApp::current();
-    m_name = OpinionChain::fileName(app.session().memberNumber,
-                                    app.environment().currentTimeSeconds());
+    m_name =
+        OpinionChain::fileName(app.session().memberNumber, app.environment().currentTimeSeconds());
 
     makePictureButton(control<QPushButton>(BackgroundButton), 177);
     makePictureButton(control<QPushButton>(TextColourButton), 178);
@@ -89,8 +90,8 @@ CWriteTextDlg::CWriteTextDlg(const QString& mailIndex, QWidget* parent)
     m_size->setCurrentIndex(8);
     m_alignment->addItems(kAlignments);
     m_alignment->setCurrentIndex(0);
-    for (auto [box, typed] : {std::pair{m_size, &m_sizeTyped},
-                              std::pair{m_alignment, &m_alignmentTyped}}) {
+    for (auto [box, typed] :
+         {std::pair{m_size, &m_sizeTyped}, std::pair{m_alignment, &m_alignmentTyped}}) {
         box->setInsertPolicy(QComboBox::NoInsert);
         connect(box->lineEdit(), &QLineEdit::textEdited, this, [typed] { *typed = true; });
         connect(box, &QComboBox::activated, this, [typed] { *typed = false; });
@@ -153,9 +154,8 @@ bool CWriteTextDlg::Preview() {
     const QString probe = QStringLiteral("미리보기");
     const QByteArray charset = app.toNarrow(probe) == probe.toUtf8() ? QByteArrayLiteral("utf-8")
                                                                      : QByteArrayLiteral("euc-kr");
-    const QByteArray page =
-        previewPage(OpinionText::previewParagraph(text(), style()), charset,
-                    [&app](const QString& text) { return app.toNarrow(text); });
+    const QByteArray page = previewPage(OpinionText::previewParagraph(text(), style()), charset,
+                                        [&app](const QString& text) { return app.toNarrow(text); });
     QSaveFile file(app.session().workFolder + QStringLiteral("/prevview.html"));
     if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
         return false;
@@ -201,8 +201,8 @@ void CWriteTextDlg::startUpload(const QString& extension) {
 
 void CWriteTextDlg::sendRequest(const QByteArray& script, const QString& body) {
     const SessionRecord& session = COrvixWinApp::current().session();
-    m_request = COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, script, body,
-                                this);
+    m_request =
+        COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, script, body, this);
 }
 
 int CWriteTextDlg::onMessage(int message, WParam wParam, LParam lParam) {
