@@ -140,9 +140,11 @@ int main(int argc, char** argv) {
     environment.documents = documents.path();
     ScriptedUiServices ui;
     CountingSound sound;
-    COrvixWinApp app(COrvixWinApp::Services{&environment, &ui, &sound, [](QWidget* parent) {
-                                                return std::make_unique<WebEngineBrowser>(parent);
-                                            }});
+    COrvixWinApp::Services services{&environment, &ui, &sound, {}};
+    services.makeBrowser = [](QWidget* parent) {
+        return std::unique_ptr<BrowserControl>(std::make_unique<WebEngineBrowser>(parent));
+    };
+    COrvixWinApp app(services, Configuration{});
     SessionRecord& session = app.session();
     session.workFolder = documents.path();
     session.country = 2;

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     environment.documents = dir.path();
     ScriptedUiServices ui;
     CountingSound sound;
-    COrvixWinApp app(COrvixWinApp::Services{&environment, &ui, &sound, {}});
+    COrvixWinApp app(COrvixWinApp::Services{&environment, &ui, &sound, {}}, Configuration{});
     app.session().workFolder = dir.path();
     app.session().country = 2;
 

@@ -1,5 +1,6 @@
 #include "board/orvix_area_view.h"
 
+#include "app/explorer.h"
 #include "app/orvix_win_app.h"
 #include "app/progress_dlg.h"
 #include "board/board_texts.h"
@@ -7,6 +8,7 @@
 #include "board/write_text_dlg.h"
 #include "net/orvi_http.h"
 #include "net/orvi_upload.h"
+#include "net/reply_notice.h"
 #include "platform/browser_control.h"
 #include "platform/environment.h"
 #include "platform/ui_services.h"
@@ -14,8 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QVBoxLayout>
-
-#include <limits>
 
 namespace orvix {
 
@@ -27,11 +27,10 @@ using Window = COrvixWinApp::Window;
 
 COrvixAreaView::COrvixAreaView(QWidget* parent)
     : QWidget(parent)
-    , m_browser(COrvixWinApp::current().createBrowser(this)) {
+    , m_explorer(new CExplorer(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    if (m_browser)
-        layout->addWidget(m_browser->widget());
+    layout->addWidget(m_explorer);
     m_photoTimer.setSingleShot(true);
     m_photoTimer.setInterval(PhotoRegistrationDelayMs);
     connect(&m_photoTimer, &QTimer::timeout, this, &COrvixAreaView::RegisterPhoto);
@@ -40,9 +39,17 @@ COrvixAreaView::COrvixAreaView(QWidget* parent)
 COrvixAreaView::~COrvixAreaView() = default;
 
 void COrvixAreaView::OnInitialUpdate() {
-    COrvixWinApp::current().registerWindow(Window::PostView, this);
+    COrvixWinApp& app = COrvixWinApp::current();
+    app.registerWindow(Window::PostView, this);
+    app.setAction(COrvixWinApp::Action::ReloadPost,
+                  [this](const QVariant&) { navigate(m_state.pageAddress()); });
     m_progress = new CProgressDlg(this);
     m_progress->hide();
+    m_uploadProgress.emplace(*m_progress, [this](COrviUpload* upload) { OnPhotoUploaded(upload); });
+}
+
+BrowserControl* COrvixAreaView::browser() const {
+    return m_explorer->browser();
 }
 
 void COrvixAreaView::sessionToState() {
@@ -52,14 +59,11 @@ void COrvixAreaView::sessionToState() {
 }
 
 void COrvixAreaView::navigate(const QString& address) {
-    if (m_browser)
-        m_browser->navigate(address);
+    m_explorer->Navigate(address);
 }
 
 void COrvixAreaView::send(const QByteArray& script, const QString& body, int kind) {
-    const SessionRecord& session = COrvixWinApp::current().session();
-    COrviHttp* request =
-        COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, script, body, this);
+    COrviHttp* request = COrvixWinApp::current().sendRequest(script, body, this);
     // The kind stays with its request until the request goes (answered or given up).
     m_kinds.insert(request, kind);
     connect(request, &QObject::destroyed, this, [this](QObject* gone) { m_kinds.remove(gone); });
@@ -93,12 +97,10 @@ bool COrvixAreaView::OnCommand(int id) {
         navigate(m_state.areaListAddress());
         return true;
     case Back:
-        if (m_browser)
-            m_browser->back();
+        m_explorer->back();
         return true;
     case Forward:
-        if (m_browser)
-            m_browser->forward();
+        m_explorer->forward();
         return true;
     default:
         return false;
@@ -119,10 +121,8 @@ void COrvixAreaView::WriteOpinion() {
 }
 
 void COrvixAreaView::InfoUpdate() {
-    if (m_progress) {
-        m_progress->hide();
-        sendMessage(m_progress, Msg::Progress, 0);
-    }
+    if (m_uploadProgress)
+        m_uploadProgress->end();
     send(PostViewState::kInfoUpdateScript, m_state.infoUpdateBody(),
          PostViewState::ViewedOrInfoUpdate);
 }
@@ -143,21 +143,16 @@ void COrvixAreaView::AttachPhotoFile() {
     file.close();
     sessionToState();
     m_uploadKind = PhotoUpload;
-    m_fileLength = length;
-    m_lastProgress = 0;
-    if (m_progress) {
-        sendMessage(m_progress, Msg::Progress, 0);
-        m_progress->setTotal(int(qMin<qint64>(length, std::numeric_limits<int>::max())));
+    if (m_uploadProgress) {
         m_progress->move(10, 20);
-        m_progress->show();
-        m_progress->raise();
+        m_uploadProgress->begin(length);
     }
     // A "&" in the extension would split the registration's form; the upload uses the same name.
     QString extension = QFileInfo(path).suffix();
     extension.replace(u'&', u' ');
     const QString name = m_state.nameImage(app.environment().currentTimeSeconds(), extension);
 
-    auto* upload = new COrviUpload();
+    COrviUpload* upload = app.startUpload(m_state.folder(), name, path, this);
     auto finished = std::make_shared<bool>(false);
     m_upload = upload;
     m_uploadFinished = finished;
@@ -167,11 +162,10 @@ void COrvixAreaView::AttachPhotoFile() {
         // The photo never reached the server: the strip goes and the member may try again.
         m_uploadFinished.reset();
         m_uploadKind = 0;
-        if (m_progress)
-            m_progress->hide();
-        message(boardText(BoardText::UploadFailed, COrvixWinApp::current().session().country));
+        if (m_uploadProgress)
+            m_uploadProgress->end();
+        message(kUploadFailedText.pick(COrvixWinApp::current().session().country));
     });
-    upload->Start(app.session().imageServerAddress, m_state.folder(), name, path, this);
 }
 
 void COrvixAreaView::AttachDocumentFile() {
@@ -188,33 +182,23 @@ void COrvixAreaView::RegisterPhoto() {
 }
 
 int COrvixAreaView::onMessage(int message, WParam wParam, LParam lParam) {
-    if (message == Msg::Reply) {
-        auto* request = reinterpret_cast<COrviHttp*>(lParam);
-        return request ? OnReply(request, request->replyText()) : 0;
-    }
-    if (message == Msg::Upload)
-        return OnUpload(int(wParam), lParam);
+    if (const auto reply = ReplyNotice::from(message, wParam, lParam))
+        return OnReply(reply->request, reply->text());
+    // Progress goes to the strip; the finished upload comes back to OnPhotoUploaded.
+    if (m_uploadProgress && m_uploadProgress->onMessage(message, wParam, lParam))
+        return 1;
     return 0;
 }
 
-int COrvixAreaView::OnUpload(int step, LParam value) {
-    if (step == UploadStep::Progress) {
-        m_lastProgress = value;
-        if (m_progress)
-            sendMessage(m_progress, Msg::Progress, WParam(value));
-        return 1;
-    }
-    if (step == UploadStep::Finished) {
-        if (!m_upload || reinterpret_cast<QObject*>(value) != m_upload.data())
-            return 1;
-        if (m_uploadFinished)
-            *m_uploadFinished = true;
-        m_upload = nullptr;
-        if (m_uploadKind == PhotoUpload)
-            m_photoTimer.start();
-        return 1;
-    }
-    return 0;
+void COrvixAreaView::OnPhotoUploaded(COrviUpload* upload) {
+    // A notice of an upload that is not the one on its way belongs to nothing here.
+    if (!m_upload || upload != m_upload.data())
+        return;
+    if (m_uploadFinished)
+        *m_uploadFinished = true;
+    m_upload = nullptr;
+    if (m_uploadKind == PhotoUpload)
+        m_photoTimer.start();
 }
 
 int COrvixAreaView::OnReply(QObject* request, const QString& text) {

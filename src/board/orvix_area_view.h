@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/upload_progress.h"
 #include "board/post_view_state.h"
 #include "platform/message_target.h"
 
@@ -10,10 +11,13 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace orvix {
 
 class BrowserControl;
+class CExplorer;
+class COrviUpload;
 class CProgressDlg;
 
 // The post view: the server's page of one post in the embedded browser, and what the member
@@ -45,7 +49,8 @@ public:
     explicit COrvixAreaView(QWidget* parent = nullptr);
     ~COrvixAreaView() override;
 
-    // Registers the view with the application object and makes the progress strip.
+    // Registers the view with the application object (and the reload of the post shown as an
+    // action the editor runs) and makes the progress strip.
     void OnInitialUpdate();
 
     // Shows a post: its page, the viewed request, the member's folder.
@@ -56,7 +61,8 @@ public:
     int onMessage(int message, WParam wParam, LParam lParam) override;
 
     const PostViewState& state() const { return m_state; }
-    BrowserControl* browser() const { return m_browser.get(); }
+    CExplorer* explorer() const { return m_explorer; }
+    BrowserControl* browser() const;
     CProgressDlg* progress() const { return m_progress; }
     // Requests sent and not answered yet, by kind (for tests).
     QList<int> pendingKinds() const { return m_kinds.values(); }
@@ -80,18 +86,17 @@ private:
     void InfoUpdate();
     void RegisterPhoto();
     int OnReply(QObject* request, const QString& text);
-    int OnUpload(int step, LParam value);
+    void OnPhotoUploaded(COrviUpload* upload);
     void message(const QString& text);
 
     PostViewState m_state;
-    std::unique_ptr<BrowserControl> m_browser;
+    CExplorer* m_explorer;
     CProgressDlg* m_progress = nullptr;
+    std::optional<UploadProgress> m_uploadProgress;
     QHash<QObject*, int> m_kinds;
     QPointer<QObject> m_upload;
     std::shared_ptr<bool> m_uploadFinished;
     int m_uploadKind = 0;
-    qint64 m_fileLength = 0;
-    qint64 m_lastProgress = 0;
     QTimer m_photoTimer;
 };
 

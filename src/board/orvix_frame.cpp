@@ -62,6 +62,7 @@ DialogTemplate COrvixFrame::toolBarTemplate() {
 
 COrvixFrame::COrvixFrame(QWidget* parent)
     : FeatureFrame(COrvixWinApp::Window::PostFrame, Caption::WithSystemMenu,
+                   uiText(UiRow::Square, COrvixWinApp::current().session().country),
                    QRect(centredLeft(800), 180, 700, 600), parent)
     , m_view(new COrvixAreaView)
     , m_toolBar(new ToolBar(toolBarTemplate(), nullptr)) {

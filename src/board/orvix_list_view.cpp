@@ -2,7 +2,7 @@
 
 #include "app/orvix_win_app.h"
 #include "board/orvix_area_view.h"
-#include "net/orvi_http.h"
+#include "net/reply_notice.h"
 #include "net/url_download.h"
 #include "platform/resources.h"
 
@@ -47,21 +47,22 @@ COrvixListView::~COrvixListView() = default;
 void COrvixListView::OnInitialUpdate() {
     COrvixWinApp& app = COrvixWinApp::current();
     app.registerWindow(Window::PostListView, this);
-    app.setAction(COrvixWinApp::Action::RequestPostList, [this] { RequestPostList(); });
+    app.setAction(COrvixWinApp::Action::RequestPostList,
+                  [this](const QVariant&) { RequestPostList(); });
     SetScrollSizes(QSize(100, 100));
 }
 
 void COrvixListView::RequestPostList(QObject* owner) {
-    const SessionRecord& session = COrvixWinApp::current().session();
-    COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, kListScript,
+    COrvixWinApp& app = COrvixWinApp::current();
+    const SessionRecord& session = app.session();
+    app.sendRequest(kListScript,
                     QStringLiteral("deviceid=%1&id=%2").arg(session.deviceId, session.memberId),
                     owner ? owner : this);
 }
 
-int COrvixListView::onMessage(int message, WParam, LParam lParam) {
-    if (message != Msg::Reply || lParam == 0)
-        return 0;
-    return OnReply(reinterpret_cast<const COrviHttp*>(lParam)->replyText());
+int COrvixListView::onMessage(int message, WParam wParam, LParam lParam) {
+    const auto reply = ReplyNotice::from(message, wParam, lParam);
+    return reply ? OnReply(reply->text()) : 0;
 }
 
 int COrvixListView::OnReply(const QString& text) {

@@ -1,9 +1,12 @@
 #include "board/write_text_dlg.h"
 
 #include "app/orvix_win_app.h"
+#include "app/web_dialog.h"
 #include "board/board_texts.h"
 #include "net/orvi_http.h"
 #include "net/orvi_upload.h"
+#include "net/reply_notice.h"
+#include "net/upload_notice.h"
 #include "platform/environment.h"
 #include "platform/resources.h"
 #include "platform/ui_services.h"
@@ -156,9 +159,11 @@ bool CWriteTextDlg::Preview() {
                                                                      : QByteArrayLiteral("euc-kr");
     const QByteArray page = previewPage(OpinionText::previewParagraph(text(), style()), charset,
                                         [&app](const QString& text) { return app.toNarrow(text); });
-    QSaveFile file(app.session().workFolder + QStringLiteral("/prevview.html"));
+    QSaveFile file(CWebDialog::previewPath(app.session().workFolder));
     if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
         return false;
+    CWebDialog preview(this);
+    app.ui().runModal(preview);
     return true;
 }
 
@@ -181,8 +186,10 @@ void CWriteTextDlg::Save() {
 }
 
 void CWriteTextDlg::startUpload(const QString& extension) {
-    const SessionRecord& session = COrvixWinApp::current().session();
-    auto* upload = new COrviUpload();
+    COrvixWinApp& app = COrvixWinApp::current();
+    const QString workFolder = app.session().workFolder;
+    COrviUpload* upload =
+        app.startUpload(m_folder, m_name + extension, workFolder + u'/' + m_name + extension, this);
     auto finished = std::make_shared<bool>(false);
     m_upload = upload;
     m_uploadFinished = finished;
@@ -191,24 +198,21 @@ void CWriteTextDlg::startUpload(const QString& extension) {
         if (*finished || m_uploadFinished != finished)
             return;
         m_uploadFinished.reset();
-        COrvixWinApp& app = COrvixWinApp::current();
-        app.ui().messageBox(this, COrvixWinApp::ApplicationTitle,
-                            boardText(BoardText::UploadFailed, app.session().country));
+        COrvixWinApp& current = COrvixWinApp::current();
+        current.ui().messageBox(this, COrvixWinApp::ApplicationTitle,
+                                kUploadFailedText.pick(current.session().country));
     });
-    upload->Start(session.imageServerAddress, m_folder, m_name + extension,
-                  session.workFolder + u'/' + m_name + extension, this);
 }
 
 void CWriteTextDlg::sendRequest(const QByteArray& script, const QString& body) {
-    const SessionRecord& session = COrvixWinApp::current().session();
-    m_request =
-        COrviHttp::Send(session.serverAddress, session.serverAddressNarrow, script, body, this);
+    m_request = COrvixWinApp::current().sendRequest(script, body, this);
 }
 
 int CWriteTextDlg::onMessage(int message, WParam wParam, LParam lParam) {
-    if (message == Msg::Upload) {
-        if (wParam != UploadStep::Finished || !m_upload ||
-            reinterpret_cast<QObject*>(lParam) != m_upload.data()) {
+    if (const auto notice = UploadNotice::from(message, wParam, lParam)) {
+        // Only the finish of the upload on its way moves the chain on.
+        if (notice->kind != UploadNotice::Kind::Finished || !m_upload ||
+            notice->upload != m_upload.data()) {
             return 0;
         }
         if (m_uploadFinished)
@@ -217,12 +221,11 @@ int CWriteTextDlg::onMessage(int message, WParam wParam, LParam lParam) {
         act(m_chain.uploadFinished());
         return 1;
     }
-    if (message == Msg::Reply) {
-        auto* request = reinterpret_cast<COrviHttp*>(lParam);
-        if (!request || request != m_request.data())
+    if (const auto reply = ReplyNotice::from(message, wParam, lParam)) {
+        if (!m_request || reply->request != m_request.data())
             return 0;
         m_request = nullptr;
-        act(m_chain.reply(request->replyText()));
+        act(m_chain.reply(reply->text()));
         return 1;
     }
     return 0;

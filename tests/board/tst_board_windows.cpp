@@ -11,11 +11,8 @@
 #include "board/orvix_list_frame.h"
 #include "board/orvix_list_view.h"
 #include "board/write_text_dlg.h"
-#include "platform/doubles/counting_sound.h"
-#include "platform/doubles/fixed_environment.h"
-#include "platform/doubles/recording_browser.h"
-#include "platform/doubles/scripted_ui_services.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 #include "support/tcp_peer.h"
 
 #include <QBuffer>
@@ -116,36 +113,33 @@ Uploaded uploaded(const TcpPeer& peer, int connection) {
 // The application object on doubles with a session as a login leaves it, its browsers
 // recorded, its requests going to the script server and its uploads to the upload peer.
 struct Board {
-    QTemporaryDir dir;
-    FixedEnvironment environment;
-    ScriptedUiServices ui;
-    CountingSound sound;
-    std::vector<RecordingBrowser*> browsers;
-    std::unique_ptr<COrvixWinApp> app;
     ScriptServer scripts;
     TcpPeer uploads; // records the files and answers nothing
+    test::ShellFixture f;
+    FixedEnvironment& environment = f.environment;
+    ScriptedUiServices& ui = f.ui;
+    std::vector<RecordingBrowser*>& browsers = f.browsers;
+    COrvixWinApp* app = f.app.get();
+    QTemporaryDir& dir = f.dir;
 
-    explicit Board(ScriptServer::Handler handler, int country = 0)
-        : scripts(std::move(handler)) {
-        environment.documents = dir.path();
-        app = std::make_unique<COrvixWinApp>(
-            COrvixWinApp::Services{&environment, &ui, &sound, [this](QWidget* parent) {
-                                       auto browser = std::make_unique<RecordingBrowser>(parent);
-                                       browsers.push_back(browser.get());
-                                       return std::unique_ptr<BrowserControl>(std::move(browser));
-                                   }});
-        SessionRecord& s = app->session();
-        s.country = country;
-        s.workFolder = dir.path();
-        s.deviceId = u"dev-42"_s;
+    static Configuration configurationFor(const ScriptServer& scripts, quint16 uploadPort) {
+        Configuration configuration;
+        configuration.serverAddress = scripts.address();
+        configuration.uploadPort = uploadPort;
+        return configuration;
+    }
+
+    explicit Board(ScriptServer::Handler handler, int country = 0, int uploadPort = -1)
+        : scripts(std::move(handler))
+        , f(country,
+            configurationFor(scripts, uploadPort < 0 ? uploads.port() : quint16(uploadPort))) {
+        SessionRecord& s = f.session();
         s.memberId = u"kim"_s;
         s.password = u"pw"_s;
         s.memberNumber = u"12"_s;
         app->setServerAddress(scripts.address());
         s.imageServerAddress = u"127.0.0.1"_s;
-        qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(uploads.port()));
     }
-    ~Board() { qunsetenv("ORVIX_UPLOAD_PORT"); }
 };
 
 bool waitForPosts(const ScriptServer& scripts, int count) {
@@ -301,10 +295,13 @@ void TestBoardWindows::frameToolBarAndCommands() {
                           u"id=kim&password=pw"_s.arg(b.scripts.address()),
                           u"back"_s, u"forward"_s}));
     QVERIFY(!frame.OnCommand(1054));
-    // The reload button reloads the post's page.
+    // The reload button reloads the post's page, and so does the action the editor runs.
     frame.view()->OpenPost(u"7"_s);
+    const QString page = browser->lastAddress();
     QTest::mouseClick(findControl<QPushButton>(frame.toolBar(), 1053), Qt::LeftButton);
-    QCOMPARE(browser->actions().last(), browser->actions().at(browser->actions().size() - 2));
+    QVERIFY(b.app->runAction(COrvixWinApp::Action::ReloadPost));
+    QCOMPARE(browser->actions().mid(browser->actions().size() - 3),
+             QStringList(3, u"navigate "_s + page));
 }
 
 void TestBoardWindows::opinionChain() {
@@ -477,10 +474,9 @@ void TestBoardWindows::repliesKeepTheirOwnKind() {
 }
 
 void TestBoardWindows::failedUploadHidesTheStrip() {
-    Board b([](const HttpPeer::Request&) { return ScriptServer::Answer{"1"}; }, 2);
     // The upload port closes each connection at once.
     TcpPeer closing([](const QByteArray&) { return TcpPeer::Answer{{}, TcpPeer::Then::Abort}; });
-    qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(closing.port()));
+    Board b([](const HttpPeer::Request&) { return ScriptServer::Answer{"1"}; }, 2, closing.port());
     COrvixFrame frame;
     COrvixAreaView* view = frame.view();
     view->OpenPost(u"31"_s);
@@ -533,6 +529,7 @@ void TestBoardWindows::opinionDialogControls() {
     // The preview page: the header lines, the paragraph with <br>, the end; CR LF lines.
     dialog.control<QPlainTextEdit>(CWriteTextDlg::TextBox)->setPlainText(u"x\ny"_s);
     QVERIFY(dialog.Preview());
+    QCOMPARE(b.ui.modalDialogs(), QStringList{u"CWebDialog"_s});
     QFile preview(b.dir.path() + u"/prevview.html"_s);
     QVERIFY(preview.open(QIODevice::ReadOnly));
     const QByteArray page = preview.readAll();

@@ -59,8 +59,9 @@ private slots:
     void demoBoardListOpenAndOpinion() {
         test::ServerProcess server{QStringLiteral(ORVIX_SERVER_BINARY)};
         QVERIFY2(server.start({u"--demo"_s, u"--auto-approve"_s}), server.output().constData());
-        qputenv("ORVIX_SERVER", server.httpAddress().toUtf8());
-        qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(server.uploadPort()));
+        Configuration configuration;
+        configuration.serverAddress = server.httpAddress();
+        configuration.uploadPort = server.uploadPort();
         QTemporaryDir documents;
         FixedEnvironment environment;
         environment.documents = documents.path();
@@ -69,12 +70,13 @@ private slots:
         ScriptedUiServices ui;
         CountingSound sound;
         std::vector<RecordingBrowser*> browsers;
-        COrvixWinApp app(
-            COrvixWinApp::Services{&environment, &ui, &sound, [&browsers](QWidget* parent) {
-                                       auto browser = std::make_unique<RecordingBrowser>(parent);
-                                       browsers.push_back(browser.get());
-                                       return std::unique_ptr<BrowserControl>(std::move(browser));
-                                   }});
+        COrvixWinApp::Services services{&environment, &ui, &sound, {}};
+        services.makeBrowser = [&browsers](QWidget* parent) {
+            auto browser = std::make_unique<RecordingBrowser>(parent);
+            browsers.push_back(browser.get());
+            return std::unique_ptr<BrowserControl>(std::move(browser));
+        };
+        COrvixWinApp app(services, configuration);
         registerDocumentTemplates(app);
         ui.answerModal([](QDialog& dialog) {
             auto& login = static_cast<CLoginDlg&>(dialog);
