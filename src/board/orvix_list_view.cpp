@@ -132,7 +132,6 @@ bool COrvixListView::OpenPostAt(const QPoint& viewportPoint) {
         view->OpenPost(mailIndex);
     if (QWidget* frame = app.window(Window::PostFrame))
         frame->show();
-    emit postOpened(mailIndex);
     return true;
 }
 

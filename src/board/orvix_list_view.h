@@ -45,10 +45,6 @@ public:
     // Opens the post under a point of the viewport; false when there is none.
     bool OpenPostAt(const QPoint& viewportPoint);
 
-signals:
-    // A post was opened from the list (its mail index).
-    void postOpened(const QString& mailIndex);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -50,7 +50,6 @@ QString PostPhotoFiles::fileFor(const PostListEntry& post) const {
         return {};
     QFile existing(path);
     if (!existing.open(QIODevice::ReadOnly)) {
-        ++m_downloads;
         if (m_download)
             m_download(address(post), path);
     }

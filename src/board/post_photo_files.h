@@ -39,13 +39,9 @@ public:
     // stored width and height go to the pointers.
     static QImage boxPicture(const QString& path, int* storedWidth, int* height);
 
-    // Downloads made so far (each one blocks the window while it runs).
-    int downloads() const { return m_downloads; }
-
 private:
     QString m_workFolder;
     Download m_download;
-    mutable int m_downloads = 0;
 };
 
 } // namespace orvix

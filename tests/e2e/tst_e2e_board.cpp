@@ -18,6 +18,7 @@
 #include "platform/doubles/scripted_ui_services.h"
 #include "support/server_process.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -77,6 +78,10 @@ private slots:
             return std::unique_ptr<BrowserControl>(std::move(browser));
         };
         COrvixWinApp app(services, configuration);
+        // The windows start-up opens go before the application object, however the test ends.
+        struct Windows {
+            ~Windows() { qDeleteAll(QApplication::topLevelWidgets()); }
+        } windows;
         registerDocumentTemplates(app);
         ui.answerModal([](QDialog& dialog) {
             auto& login = static_cast<CLoginDlg&>(dialog);
