@@ -1,5 +1,6 @@
 #include "board/orvix_area_view.h"
 
+#include "app/document_dialog_run.h"
 #include "app/explorer.h"
 #include "app/orvix_win_app.h"
 #include "app/progress_dlg.h"
@@ -169,11 +170,22 @@ void COrvixAreaView::AttachPhotoFile() {
 }
 
 void COrvixAreaView::AttachDocumentFile() {
-    // The document dialog of the documents library; without it the command does nothing.
+    // The documents feature's dialog chooses, uploads and describes the document; the post
+    // then registers it. Without that feature the command does nothing.
+    DocumentDialogRun run;
+    run.parent = this;
+    if (!DocumentDialogRun::run(COrvixWinApp::current(), run) || run.result != DialogResult::Ok)
+        return;
+    sessionToState();
+    send(PostViewState::kDocumentScript,
+         m_state.documentBody(run.address, run.fileName, run.comment),
+         PostViewState::DocumentRegistration);
 }
 
 void COrvixAreaView::OpenEditor() {
-    // The content editor for this post; without it the command does nothing.
+    // The content editor starts a new content that belongs to this post and shows itself;
+    // without the editor the command does nothing.
+    COrvixWinApp::current().runAction(COrvixWinApp::Action::OpenPostContent, m_state.mailIndex());
 }
 
 void COrvixAreaView::RegisterPhoto() {

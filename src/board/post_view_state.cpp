@@ -39,7 +39,13 @@ QString PostViewState::photoRegistrationBody() const {
 
 QString PostViewState::documentBody(const QString& address, const QString& fileName,
                                     const QString& comment) const {
-    QString content = QStringLiteral("%1|%2|%3").arg(address, fileName, comment);
+    // "|" separates the three parts: in the address or the file name it would move the rest
+    // into the next part (the comment, last, may hold it).
+    QString safeAddress = address;
+    QString safeName = fileName;
+    safeAddress.replace(u'|', u' ');
+    safeName.replace(u'|', u' ');
+    QString content = QStringLiteral("%1|%2|%3").arg(safeAddress, safeName, comment);
     content.replace(u'&', u' ');
     return QStringLiteral("deviceid=%1&mailidx=%2&content=%3")
         .arg(m_session.deviceId, m_mailIndex, content);

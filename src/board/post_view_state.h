@@ -62,7 +62,7 @@ public:
     QString nameImage(qint32 time, const QString& extension);
     QString photoRegistrationBody() const;
     // The document's "ADDRESS|FILENAME|COMMENT", blanks for any "&" so that the form field
-    // stays whole.
+    // stays whole, and for a "|" in the address or the file name so that the parts stay apart.
     QString documentBody(const QString& address, const QString& fileName,
                          const QString& comment) const;
 

@@ -4,6 +4,7 @@
 // its own request, "php error"), and the opinion dialog (its controls, files and requests byte
 // for byte).
 
+#include "app/document_dialog_run.h"
 #include "app/orvix_win_app.h"
 #include "app/progress_dlg.h"
 #include "board/orvix_area_view.h"
@@ -158,6 +159,7 @@ private slots:
     void opinionChain();
     void opinionRefusedShowsPhpErrorAndStays();
     void photoChain();
+    void documentChainAndEditor();
     void repliesKeepTheirOwnKind();
     void failedUploadHidesTheStrip();
     void opinionDialogControls();
@@ -433,6 +435,62 @@ void TestBoardWindows::photoChain() {
     // Cancelling the file chooser does nothing.
     QVERIFY(frame.OnCommand(1050));
     QCOMPARE(b.uploads.connectionCount(), 1);
+}
+
+void TestBoardWindows::documentChainAndEditor() {
+    Board b([](const HttpPeer::Request&) { return ScriptServer::Answer{"1"}; });
+    COrvixListFrame list;
+    COrvixFrame frame;
+    COrvixAreaView* view = frame.view();
+    view->OpenPost(u"31"_s);
+    QVERIFY(waitForPosts(b.scripts, 2));
+    // Without the documents feature, and for the editor without the editor, the buttons do
+    // nothing.
+    QVERIFY(frame.OnCommand(1051));
+    QVERIFY(frame.OnCommand(1052));
+    QTest::qWait(50);
+    QCOMPARE(b.scripts.posts().size(), 2);
+
+    // The documents feature's dialog: cancelled first, then a registered document.
+    std::vector<QWidget*> parents;
+    int result = DialogResult::Cancel;
+    b.app->setAction(COrvixWinApp::Action::RunDocumentDialog, [&](const QVariant& argument) {
+        DocumentDialogRun* run = DocumentDialogRun::of(argument);
+        QVERIFY(run);
+        parents.push_back(run->parent);
+        run->result = result;
+        if (result != DialogResult::Ok)
+            return;
+        run->fileName = u"trail|map & notes.pdf"_s;
+        run->address = u"http://127.0.0.1/image/document/12/121.PDF"_s;
+        run->extension = u"PDF"_s;
+        run->comment = u"Map & notes"_s;
+    });
+    QVERIFY(frame.OnCommand(1051));
+    QTest::qWait(50);
+    QCOMPARE(b.scripts.posts().size(), 2);
+    result = DialogResult::Ok;
+    QVERIFY(frame.OnCommand(1051));
+    QCOMPARE(parents, (std::vector<QWidget*>{view, view}));
+    // Registration, then the page again and the info update, then the list.
+    QVERIFY(waitForPosts(b.scripts, 5));
+    const QStringList posts = b.scripts.posts();
+    QCOMPARE(posts[2], u"/android/orwritedoc_new.php deviceid=dev-42&mailidx=31&content="
+                       u"http://127.0.0.1/image/document/12/121.PDF|trail map   notes.pdf|Map   "
+                       u"notes"_s);
+    QCOMPARE(posts[3], u"/android/orwrtextupdate_new.php deviceid=dev-42&mailidx=31&info="_s);
+    QCOMPARE(posts[4], u"/android/pcorvixlist.php deviceid=dev-42&id=kim"_s);
+    QCOMPARE(b.browsers.back()->actions().size(), 2);
+
+    // The editor starts a new content for the post shown.
+    test::ActionRecorder actions;
+    actions.provide(*b.app, COrvixWinApp::Action::OpenPostContent);
+    QVERIFY(frame.OnCommand(1052));
+    view->OpenPost(u"32"_s);
+    QVERIFY(frame.OnCommand(1052));
+    QCOMPARE(actions.count(COrvixWinApp::Action::OpenPostContent), 2);
+    QCOMPARE(actions.runs[COrvixWinApp::Action::OpenPostContent][0].toString(), u"31"_s);
+    QCOMPARE(actions.runs[COrvixWinApp::Action::OpenPostContent][1].toString(), u"32"_s);
 }
 
 void TestBoardWindows::repliesKeepTheirOwnKind() {

@@ -191,10 +191,10 @@ void TestPostView::postViewRequests() {
     state.setOpinionInfo(u"77"_s);
     QCOMPARE(state.infoUpdateBody(), u"deviceid=dev&mailidx=32&info=77"_s);
     // What the member typed never splits the form.
-    QCOMPARE(state.documentBody(u"http://h/image/document/13/1.PDF"_s, u"a&b.pdf"_s,
+    QCOMPARE(state.documentBody(u"http://h/image/document/13/1.PDF"_s, u"a&b|c.pdf"_s,
                                 u"one & two | three"_s),
-             u"deviceid=dev&mailidx=32&content=http://h/image/document/13/1.PDF|a b.pdf|one   two "
-             u"| three"_s);
+             u"deviceid=dev&mailidx=32&content=http://h/image/document/13/1.PDF|a b c.pdf|one   "
+             u"two | three"_s);
 }
 
 void TestPostView::replies_data() {
