@@ -12,11 +12,7 @@ namespace orvix::server {
 
 QList<ServerFeature> serverFeatures() {
     return {
-        sessionFeature(),
-        contentFeature(),
-        boardFeature(),
-        docsFeature(),
-        storeFeature(),
+        sessionFeature(), contentFeature(), boardFeature(), docsFeature(), storeFeature(),
     };
 }
 
