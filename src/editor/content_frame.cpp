@@ -75,6 +75,11 @@ CContentFrame::CContentFrame(QWidget* parent)
         raise();
         m_view->OpenStoreContent();
     });
+    // A post's editor command: a new, empty content that belongs to the post (no question
+    // about the content being edited); the view shows this window.
+    app.setAction(Action::OpenPostContent, [this](const QVariant& mailIndex) {
+        m_view->StartNewPostContent(mailIndex.toString());
+    });
 }
 
 QToolBar* CContentFrame::dock(QWidget* bar, Qt::ToolBarArea area, const QString& name) {

@@ -76,6 +76,7 @@ private slots:
     void painting();
     void newAsksOnlyWhenModified();
     void closingHidesAndKeepsTheBlocks();
+    void postContentStartsNewWithoutAsking();
     void previewShowsThePageWritten();
     void documentsComeFromTheRegistrationDialog();
     void opensMemberAndStoreContents();
@@ -343,6 +344,19 @@ void TestContentView::closingHidesAndKeepsTheBlocks() {
     e.frame->show();
     QCOMPARE(e.model().count(), 1);
     QCOMPARE(e.model().block(0)->text->text, u"kept"_s);
+}
+
+void TestContentView::postContentStartsNewWithoutAsking() {
+    Editor e;
+    e.view->AddText(u"edited"_s);
+    e.frame->hide();
+    QVERIFY(COrvixWinApp::current().runAction(COrvixWinApp::Action::OpenPostContent, u"31"_s));
+    QVERIFY(e.f.ui.modalDialogs().isEmpty());
+    QVERIFY(e.frame->isVisible());
+    QCOMPARE(e.model().count(), 0);
+    QVERIFY(!e.model().modified);
+    QCOMPARE(e.model().mailIndex, u"31"_s);
+    QCOMPARE(e.model().contentKind, ContentModel::PostContent);
 }
 
 void TestContentView::opensMemberAndStoreContents() {
