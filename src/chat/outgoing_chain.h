@@ -1,0 +1,89 @@
+#pragma once
+
+#include "chat/send_queue.h"
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+
+namespace orvix {
+
+// The sending of queued messages, one per step of the sending worker. A text is one request; a
+// photo is an upload of its thumbnail, then of the photo, both to the folder "chatdata", then,
+// after a pause, the same request carrying both names. Each request and upload is followed to
+// its end: a reply that does not refuse the message marks it sent; a refusal ("0"), a request
+// that failed or timed out, or a failed upload marks it not sent, so the member sees it and can
+// send it again. The worker's done flag is set by every reply.
+class OutgoingChain {
+public:
+    static inline const QString ChatFolder = QStringLiteral("chatdata");
+    static constexpr std::chrono::milliseconds PhotoPause{5000};
+
+    // What the chain asks of the window that runs it. Requests and uploads are numbered by the
+    // chain; the window reports their ends with the same numbers.
+    class Host {
+    public:
+        virtual void sendRequest(int request, const QString& body) = 0;
+        virtual void startUpload(int upload, const QString& folder, const QString& name,
+                                 const QString& localPath) = 0;
+        // Calls photoPauseOver(photo) once the pause has passed, without blocking.
+        virtual void startPause(int photo, std::chrono::milliseconds pause) = 0;
+        // An entry's state changed (to show it on its bubble).
+        virtual void entryChanged(const SendQueueEntry& entry) = 0;
+
+    protected:
+        ~Host() = default;
+    };
+
+    OutgoingChain(SendQueue& queue, Host& host);
+
+    void setDeviceId(const QString& deviceId) { m_deviceId = deviceId; }
+    void setWorkFolder(const QString& folder) { m_workFolder = folder; }
+
+    // The step: done = 0, then start the first unsent entry, or done = 1 when there is none.
+    void SendNext();
+
+    // A request's reply arrived (done = 1), or the request ended without one.
+    void replyArrived(int request, const QString& replyText);
+    void requestFailed(int request);
+    // An upload sent its whole file, or ended without doing so.
+    void uploadFinished(int upload);
+    void uploadFailed(int upload);
+    // The pause before a photo's request has passed.
+    void photoPauseOver(int photo);
+
+    // Read by the worker on its own thread, written here on the window thread.
+    const std::atomic<int>& done() const { return m_done; }
+    int isDone() const { return m_done.load(std::memory_order_acquire); }
+
+    // Photos whose uploads or pause are still running.
+    int photosInProgress() const { return int(m_photos.size()); }
+
+private:
+    struct Photo {
+        QString sequence;
+        QString first;
+        QString second;
+        int stage = 1; // 1: the thumbnail uploads, 2: the photo uploads, 3: the pause runs
+    };
+
+    void startRequest(SendQueueEntry& entry);
+    bool startStage(int photoId, Photo& photo);
+    void setState(const QString& sequence, SendQueueEntry::State state);
+    void failPhoto(int photoId);
+    void setDone(int value) { m_done.store(value, std::memory_order_release); }
+
+    SendQueue& m_queue;
+    Host& m_host;
+    QString m_deviceId;
+    QString m_workFolder;
+    std::atomic<int> m_done{0};
+    int m_nextId = 0;
+    std::map<int, QString> m_requests; // request → sequence of its entry
+    std::map<int, int> m_uploads;      // upload → photo
+    std::map<int, Photo> m_photos;
+};
+
+} // namespace orvix
