@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <atomic>
 #include <chrono>
 #include <map>
 
@@ -15,7 +14,8 @@ namespace orvix {
 // after a pause, the same request carrying both names. Each request and upload is followed to
 // its end: a reply that does not refuse the message marks it sent; a refusal ("0"), a request
 // that failed or timed out, or a failed upload marks it not sent, so the member sees it and can
-// send it again. The worker's done flag is set by every reply.
+// send it again. The sending worker's done flag is cleared by every step and set by every
+// reply (and at a step that finds nothing to send).
 class OutgoingChain {
 public:
     static inline const QString ChatFolder = QStringLiteral("chatdata");
@@ -32,6 +32,8 @@ public:
         virtual void startPause(int photo, std::chrono::milliseconds pause) = 0;
         // An entry's state changed (to show it on its bubble).
         virtual void entryChanged(const SendQueueEntry& entry) = 0;
+        // The worker's done flag.
+        virtual void setDone(int done) = 0;
 
     protected:
         ~Host() = default;
@@ -54,10 +56,6 @@ public:
     // The pause before a photo's request has passed.
     void photoPauseOver(int photo);
 
-    // Read by the worker on its own thread, written here on the window thread.
-    const std::atomic<int>& done() const { return m_done; }
-    int isDone() const { return m_done.load(std::memory_order_acquire); }
-
     // Photos whose uploads or pause are still running.
     int photosInProgress() const { return int(m_photos.size()); }
 
@@ -73,13 +71,12 @@ private:
     bool startStage(int photoId, Photo& photo);
     void setState(const QString& sequence, SendQueueEntry::State state);
     void failPhoto(int photoId);
-    void setDone(int value) { m_done.store(value, std::memory_order_release); }
+    void setDone(int value) { m_host.setDone(value); }
 
     SendQueue& m_queue;
     Host& m_host;
     QString m_deviceId;
     QString m_workFolder;
-    std::atomic<int> m_done{0};
     int m_nextId = 0;
     std::map<int, QString> m_requests; // request → sequence of its entry
     std::map<int, int> m_uploads;      // upload → photo
