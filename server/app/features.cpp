@@ -1,8 +1,8 @@
 #include "server/app/features.h"
 
 #include "server/core/server_context.h"
-#include "server/scripts/content/install_content.h"
 #include "server/scripts/chat/install_chat.h"
+#include "server/scripts/content/install_content.h"
 #include "server/scripts/session/install_session.h"
 #include "server/storage/schema.h"
 
