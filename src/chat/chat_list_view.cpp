@@ -42,14 +42,14 @@ CChatListView::CChatListView(QWidget* parent)
 
 CChatListView::~CChatListView() = default;
 
-void CChatListView::OnInitialUpdate(CChatView* chatView) {
+void CChatListView::OnInitialUpdate(CChatView* chatView, const StepWorker::Timing& timing) {
     m_chatView = chatView;
     updateScrollRange(1000);
     COrvixWinApp& app = COrvixWinApp::current();
     app.registerWindow(COrvixWinApp::Window::ChatListView, this);
     m_panel = new CListToolDlg(this);
-    m_send = new CSendMsgDlg(*this, *chatView);
-    m_receive = new CReceiveMsgDlg(*this, *chatView);
+    m_send = new CSendMsgDlg(*this, *chatView, timing);
+    m_receive = new CReceiveMsgDlg(*this, *chatView, timing);
     RequestRoomList();
 }
 

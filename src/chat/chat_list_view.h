@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/step_worker.h"
 #include "chat/chat_downloads.h"
 #include "chat/chat_room_list.h"
 #include "platform/message_target.h"
@@ -25,9 +26,10 @@ public:
     explicit CChatListView(QWidget* parent = nullptr);
     ~CChatListView() override;
 
-    // Registers the view, creates its list panel (hidden) and the sending and polling windows,
-    // and asks for the room list. The chat view must exist already.
-    void OnInitialUpdate(CChatView* chatView);
+    // Registers the view, creates its list panel (hidden) and the sending and polling windows
+    // (paced by workers of this timing), and asks for the room list. The chat view must exist
+    // already.
+    void OnInitialUpdate(CChatView* chatView, const StepWorker::Timing& timing = {});
 
     // Asks the server for the member's rooms; the reply replaces the list.
     void RequestRoomList();

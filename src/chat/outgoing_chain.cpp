@@ -105,7 +105,7 @@ void OutgoingChain::uploadFinished(int upload) {
         startStage(photoId, photo->second);
     } else if (photo->second.stage == 2) {
         photo->second.stage = 3;
-        m_host.startPause(photoId, PhotoPause);
+        m_host.startPause(photoId, m_photoPause);
     }
 }
 

@@ -42,6 +42,8 @@ public:
     OutgoingChain(SendQueue& queue, Host& host);
 
     void setDeviceId(const QString& deviceId) { m_deviceId = deviceId; }
+    // The pause before a photo's request (5 s; shorter in tests).
+    void setPhotoPause(std::chrono::milliseconds pause) { m_photoPause = pause; }
     void setWorkFolder(const QString& folder) { m_workFolder = folder; }
 
     // The step: done = 0, then start the first unsent entry, or done = 1 when there is none.
@@ -77,6 +79,7 @@ private:
     Host& m_host;
     QString m_deviceId;
     QString m_workFolder;
+    std::chrono::milliseconds m_photoPause = PhotoPause;
     int m_nextId = 0;
     std::map<int, QString> m_requests; // request → sequence of its entry
     std::map<int, int> m_uploads;      // upload → photo

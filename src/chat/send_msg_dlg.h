@@ -40,6 +40,7 @@ public:
 
     const SendQueue& queue() const { return m_queue; }
     StepWorker& worker() { return m_worker; }
+    OutgoingChain& chain() { return m_chain; }
 
 private:
     void sendRequest(int request, const QString& body) override;
