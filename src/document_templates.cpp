@@ -13,29 +13,25 @@ namespace orvix {
 
 namespace {
 
-template <class Frame>
-DocumentTemplate makeTemplate(const char* documentClass, const char* frameClass,
-                              const char* viewClass) {
+enum class Opened { AtStart, WhenAsked };
+
+template <class Frame> DocumentTemplate windowOf(Opened opened = Opened::AtStart) {
     DocumentTemplate t;
-    t.documentClass = QString::fromLatin1(documentClass);
-    t.frameClass = QString::fromLatin1(frameClass);
-    t.viewClass = QString::fromLatin1(viewClass);
     t.createFrame = [] { return static_cast<QWidget*>(new Frame()); };
+    t.createdAtStart = opened == Opened::AtStart;
     return t;
 }
 
 } // namespace
 
 void registerDocumentTemplates(COrvixWinApp& app) {
-    app.AddDocTemplate(makeTemplate<CMainFrame>("COrvixWinDoc", "CMainFrame", "COrvixWinView"));
-    app.AddDocTemplate(makeTemplate<CChatFrame>("CChatDocument", "CChatFrame", "CChatView"));
-    app.AddDocTemplate(makeTemplate<CImageFrame>("CImageDocument", "CImageFrame", "CImageView"));
-    app.AddDocTemplate(
-        makeTemplate<CContentFrame>("COrvixWinDoc", "CContentFrame", "CContentView"));
-    app.AddDocTemplate(makeTemplate<COrvixFrame>("COrvixWinDoc", "COrvixFrame", "COrvixAreaView"));
-    app.AddDocTemplate(makeTemplate<CStoreFrame>("COrvixWinDoc", "CStoreFrame", "CStoreAddView"));
-    app.AddDocTemplate(
-        makeTemplate<COrvixListFrame>("COrvixWinDoc", "COrvixListFrame", "COrvixListView"));
+    app.AddDocTemplate(windowOf<CMainFrame>());    // the launcher: COrvixWinView
+    app.AddDocTemplate(windowOf<CChatFrame>());    // the chat room: CChatView
+    app.AddDocTemplate(windowOf<CImageFrame>());   // the photo viewer: CImageView
+    app.AddDocTemplate(windowOf<CContentFrame>()); // the content editor: CContentView
+    app.AddDocTemplate(windowOf<COrvixFrame>());   // the post view: COrvixAreaView
+    app.AddDocTemplate(windowOf<CStoreFrame>(Opened::WhenAsked)); // CStoreAddView
+    app.AddDocTemplate(windowOf<COrvixListFrame>());              // the post list: COrvixListView
 }
 
 } // namespace orvix

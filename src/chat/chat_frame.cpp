@@ -6,6 +6,7 @@
 #include "chat/list_tool_dlg.h"
 
 #include <QSplitter>
+#include <QWindow>
 
 namespace orvix {
 
@@ -29,8 +30,7 @@ CChatFrame::CChatFrame(const StepWorker::Timing& timing, QWidget* parent)
 
 QRect CChatFrame::panelRect(const QWidget* pane) {
     const QPoint topLeft = pane->mapToGlobal(QPoint(0, 0));
-    return QRect(topLeft.x(), topLeft.y() + pane->height() + PanelGap, pane->width(),
-                 PanelHeight);
+    return QRect(topLeft.x(), topLeft.y() + pane->height() + PanelGap, pane->width(), PanelHeight);
 }
 
 void CChatFrame::PlacePanels() {
@@ -50,16 +50,21 @@ void CChatFrame::moveEvent(QMoveEvent* event) {
 void CChatFrame::showEvent(QShowEvent* event) {
     FeatureFrame::showEvent(event);
     PlacePanels();
-    for (QWidget* panel : {static_cast<QWidget*>(m_chat->panel()),
-                           static_cast<QWidget*>(m_list->panel())}) {
-        if (panel)
-            panel->show();
+    for (QWidget* panel :
+         {static_cast<QWidget*>(m_chat->panel()), static_cast<QWidget*>(m_list->panel())}) {
+        if (!panel)
+            continue;
+        // The panels stay above the chat window, as windows it owns.
+        panel->winId();
+        if (QWindow* handle = panel->windowHandle())
+            handle->setTransientParent(windowHandle());
+        panel->show();
     }
 }
 
 void CChatFrame::hideEvent(QHideEvent* event) {
-    for (QWidget* panel : {static_cast<QWidget*>(m_chat->panel()),
-                           static_cast<QWidget*>(m_list->panel())}) {
+    for (QWidget* panel :
+         {static_cast<QWidget*>(m_chat->panel()), static_cast<QWidget*>(m_list->panel())}) {
         if (panel)
             panel->hide();
     }

@@ -40,7 +40,11 @@ CChatListView::CChatListView(QWidget* parent)
     verticalScrollBar()->setSingleStep(20);
 }
 
-CChatListView::~CChatListView() = default;
+CChatListView::~CChatListView() {
+    // Later, not at once: whoever tears down every window may be about to delete it too.
+    if (m_panel)
+        m_panel->deleteLater();
+}
 
 void CChatListView::OnInitialUpdate(CChatView* chatView, const StepWorker::Timing& timing) {
     m_chatView = chatView;

@@ -3,9 +3,11 @@
 #include "app/step_worker.h"
 #include "chat/chat_downloads.h"
 #include "chat/chat_room_list.h"
+#include "chat/list_tool_dlg.h"
 #include "platform/message_target.h"
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 
 namespace orvix {
 
@@ -42,7 +44,7 @@ public:
 
     ChatRoomList& rooms() { return m_rooms; }
     ChatDownloads& downloads() { return m_downloads; }
-    CListToolDlg* panel() const { return m_panel; }
+    CListToolDlg* panel() const { return m_panel.data(); }
     CSendMsgDlg* sendWindow() const { return m_send; }
     CReceiveMsgDlg* receiveWindow() const { return m_receive; }
     int scrollPosition() const { return m_scrollPosition; }
@@ -65,7 +67,7 @@ private:
     ChatRoomList m_rooms;
     ChatDownloads m_downloads;
     CChatView* m_chatView = nullptr;
-    CListToolDlg* m_panel = nullptr;
+    QPointer<CListToolDlg> m_panel; // a window of its own; released with the view
     CSendMsgDlg* m_send = nullptr;
     CReceiveMsgDlg* m_receive = nullptr;
     int m_scrollPosition = 0;

@@ -34,25 +34,35 @@ DialogTemplate CChatToolDlg::dialogTemplate() {
 }
 
 CChatToolDlg::CChatToolDlg(CChatView* chatView)
-    : TemplateDialog(dialogTemplate(), chatView)
+    : TemplateDialog(dialogTemplate(), nullptr)
     , m_chatView(chatView)
     , m_edit(control<QPlainTextEdit>(EditId)) {
-    // A window of its own under the pane, with a thin border and no caption.
+    // A window of its own under the pane, with a thin border and no caption. It has no parent
+    // widget, so it is never a child window of the chat window; the view releases it.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     m_edit->installEventFilter(this);
-    installEventFilter(this);
     connect(control<QPushButton>(SendId), &QPushButton::clicked, this, &CChatToolDlg::SendText);
     connect(control<QPushButton>(PhotoId), &QPushButton::clicked, this, &CChatToolDlg::PickPhoto);
     hide();
 }
 
 bool CChatToolDlg::eventFilter(QObject* watched, QEvent* event) {
-    // F9 sends, wherever the panel's focus is; the key then goes on as usual.
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F9)
+    // F9 sends before the box sees the key (which means nothing to the box or the panel).
+    if (watched == m_edit && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F9) {
         SendText();
+        return true;
+    }
     return TemplateDialog::eventFilter(watched, event);
+}
+
+void CChatToolDlg::keyPressEvent(QKeyEvent* event) {
+    // F9 with the focus elsewhere in the panel (a button).
+    if (event->key() == Qt::Key_F9)
+        SendText();
+    TemplateDialog::keyPressEvent(event);
 }
 
 void CChatToolDlg::paintEvent(QPaintEvent* event) {

@@ -40,6 +40,7 @@ protected:
     void onOk() override {}
     void onCancel() override {}
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

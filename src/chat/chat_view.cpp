@@ -49,7 +49,11 @@ CChatView::CChatView(QWidget* parent)
     verticalScrollBar()->setSingleStep(20);
 }
 
-CChatView::~CChatView() = default;
+CChatView::~CChatView() {
+    // Later, not at once: whoever tears down every window may be about to delete it too.
+    if (m_panel)
+        m_panel->deleteLater();
+}
 
 void CChatView::OnInitialUpdate() {
     m_conversation.setScrollPosition(0);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "chat/chat_conversation.h"
+#include "chat/chat_tool_dlg.h"
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 
 namespace orvix {
 
@@ -41,7 +43,7 @@ public:
     bool SendAgain(ChatMessage& message);
 
     ChatConversation& conversation() { return m_conversation; }
-    CChatToolDlg* panel() const { return m_panel; }
+    CChatToolDlg* panel() const { return m_panel.data(); }
     int scrollPosition() const;
 
     // The label of an own message written now: "YYYY-MM-DD HH:MM" (local time).
@@ -62,7 +64,7 @@ private:
     void drawMessage(QPainter& painter, const ChatMessage& message);
 
     ChatConversation m_conversation;
-    CChatToolDlg* m_panel = nullptr;
+    QPointer<CChatToolDlg> m_panel; // a window of its own; released with the view
 };
 
 } // namespace orvix

@@ -18,7 +18,8 @@ DialogTemplate CListToolDlg::dialogTemplate() {
 }
 
 CListToolDlg::CListToolDlg(QWidget* listView)
-    : TemplateDialog(dialogTemplate(), listView) {
+    : TemplateDialog(dialogTemplate(), nullptr) {
+    Q_UNUSED(listView);
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

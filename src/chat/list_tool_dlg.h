@@ -13,6 +13,7 @@ public:
 
     static DialogTemplate dialogTemplate();
 
+    // Made for the list view, but a window of its own without a parent widget.
     explicit CListToolDlg(QWidget* listView);
 
 protected:

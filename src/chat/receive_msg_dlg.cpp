@@ -10,13 +10,12 @@
 namespace orvix {
 
 CReceiveMsgDlg::CReceiveMsgDlg(CChatListView& list, CChatView& chatView, StepWorker::Timing timing)
-    : QWidget(&list, Qt::Window)
+    : QObject(&list)
     , m_list(list)
     , m_chatView(chatView)
     , m_incoming(list.rooms(), chatView.conversation(), *this)
     , m_worker(this, Msg::ReceiveStep, timing) {
-    setWindowTitle(QStringLiteral("RECEIVEMESSAGE"));
-    hide();
+    setObjectName(QStringLiteral("RECEIVEMESSAGE"));
     m_worker.start();
 }
 

@@ -4,17 +4,17 @@
 #include "chat/incoming_messages.h"
 #include "platform/message_target.h"
 
-#include <QWidget>
+#include <QObject>
 
 namespace orvix {
 
 class CChatListView;
 class CChatView;
 
-// The hidden window that polls for new messages, once per step of its worker (the receive step,
-// 2023, about every two seconds), and files what arrives into the room list and the
+// The never-shown window that polls for new messages, once per step of its worker (the receive
+// step, 2023, about every two seconds), and files what arrives into the room list and the
 // conversation. A reply that says the member's PC access has ended closes the main window.
-class CReceiveMsgDlg : public QWidget, public MessageTarget, private IncomingMessages::Host {
+class CReceiveMsgDlg : public QObject, public MessageTarget, private IncomingMessages::Host {
     Q_OBJECT
 public:
     static constexpr int ResourceId = 148;

@@ -16,13 +16,12 @@
 namespace orvix {
 
 CSendMsgDlg::CSendMsgDlg(CChatListView& list, CChatView& chatView, StepWorker::Timing timing)
-    : QWidget(&list, Qt::Window)
+    : QObject(&list)
     , m_list(list)
     , m_chatView(chatView)
     , m_chain(m_queue, *this)
     , m_worker(this, Msg::SendStep, timing) {
-    setWindowTitle(QStringLiteral("SENDMESSAGE"));
-    hide();
+    setObjectName(QStringLiteral("SENDMESSAGE"));
     const SessionRecord& session = COrvixWinApp::current().session();
     m_chain.setDeviceId(session.deviceId);
     m_chain.setWorkFolder(session.workFolder);

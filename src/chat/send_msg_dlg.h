@@ -5,7 +5,7 @@
 #include "chat/send_queue.h"
 #include "platform/message_target.h"
 
-#include <QWidget>
+#include <QObject>
 
 #include <map>
 
@@ -16,11 +16,11 @@ class CChatView;
 class COrviHttp;
 class COrviUpload;
 
-// The hidden window that sends the member's messages, one per step of its worker (the send step,
-// 2022, about every two seconds): a text with one request, a photo with two uploads to
+// The never-shown window that sends the member's messages, one per step of its worker (the send
+// step, 2022, about every two seconds): a text with one request, a photo with two uploads to
 // "chatdata" (thumbnail first) and, after a five-second pause on a timer, the request. Each own
 // bubble shows how its sending stands.
-class CSendMsgDlg : public QWidget, public MessageTarget, private OutgoingChain::Host {
+class CSendMsgDlg : public QObject, public MessageTarget, private OutgoingChain::Host {
     Q_OBJECT
 public:
     static constexpr int ResourceId = 147;

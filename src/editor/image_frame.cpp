@@ -10,7 +10,7 @@ namespace orvix {
 
 CImageFrame::CImageFrame(QWidget* parent)
     : FeatureFrame(COrvixWinApp::Window::ImageFrame, Caption::WithSystemMenu,
-                   QRect(centredLeft(400), 200, 400, 300), parent)
+                   QStringLiteral("사진보기"), QRect(centredLeft(400), 200, 400, 300), parent)
     , m_view(new CImageView(this)) {
     setCentralWidget(m_view);
 }

@@ -15,8 +15,7 @@ CImageView::CImageView(QWidget* parent)
     horizontalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setSingleStep(20);
     updateScrollBars();
-    if (auto* app = COrvixWinApp::instance())
-        app->registerWindow(COrvixWinApp::Window::ImageView, this);
+    COrvixWinApp::current().registerWindow(COrvixWinApp::Window::ImageView, this);
 }
 
 CImageView::~CImageView() = default;

@@ -3,7 +3,7 @@
 namespace orvix {
 
 CStoreFrame::CStoreFrame(QWidget* parent)
-    : FeatureFrame(COrvixWinApp::Window::StoreFrame, Caption::WithSystemMenu,
+    : FeatureFrame(COrvixWinApp::Window::StoreFrame, Caption::WithSystemMenu, QString(),
                    QRect(centredLeft(800), 180, 700, 600), parent) {}
 
 } // namespace orvix

@@ -47,6 +47,13 @@ QByteArray jpeg(QSize size, QColor colour) {
     return bytes;
 }
 
+// A colour that went through JPEG: within a few steps of what was drawn.
+bool near(const QColor& actual, const QColor& expected) {
+    return qAbs(actual.red() - expected.red()) <= 6 &&
+           qAbs(actual.green() - expected.green()) <= 6 &&
+           qAbs(actual.blue() - expected.blue()) <= 6;
+}
+
 const QByteArray kNotFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
                              "Content-Type: text/html\r\n\r\n";
 
@@ -92,8 +99,9 @@ private:
     QByteArray answer(const HttpPeer::Request& request) {
         QMutexLocker lock(&m_mutex);
         if (request.method == "GET")
-            return m_files.contains(request.path) ? HttpPeer::reply(m_files[request.path], "image/jpeg")
-                                                  : kNotFound;
+            return m_files.contains(request.path)
+                       ? HttpPeer::reply(m_files[request.path], "image/jpeg")
+                       : kNotFound;
         if (request.path == "/android/chatlistpc.php")
             return HttpPeer::reply(m_roomList);
         if (request.path == "/android/getreceivechatpc.php")
@@ -120,10 +128,9 @@ StepWorker::Timing quick() {
     return timing;
 }
 
-const QByteArray kTwoRooms =
-    "happychatlist</>2</>"
-    "5</>2</>3</>See you at 3</>03-01 10:00</>Minji</>1</>2</>HOST</>"
-    "6</>2</>1</>Hello</>03-01 09:00</>Wei</>0</>3</></>";
+const QByteArray kTwoRooms = "happychatlist</>2</>"
+                             "5</>2</>3</>See you at 3</>03-01 10:00</>Minji</>1</>2</>HOST</>"
+                             "6</>2</>1</>Hello</>03-01 09:00</>Wei</>0</>3</></>";
 
 // The application object on doubles, a scripted server and the chat window on them.
 struct Chat {
@@ -134,7 +141,8 @@ struct Chat {
     CImageFrame* viewer = nullptr;
     std::unique_ptr<CChatFrame> frame;
 
-    explicit Chat(const StepWorker::Timing& timing = quick(), const QByteArray& roomList = kTwoRooms) {
+    explicit Chat(const StepWorker::Timing& timing = quick(),
+                  const QByteArray& roomList = kTwoRooms) {
         Configuration configuration;
         configuration.serverAddress = server.address();
         configuration.uploadPort = uploads.port();
@@ -202,7 +210,7 @@ void TestChatWindows::roomListRowsOnScreen() {
     // Selected row: grey up to x 299 and down to y + 54; the photo stretched to 50 × 50 at 5.
     QCOMPARE(rows.pixelColor(240, y0 + 50), QColor(200, 200, 200));
     QCOMPARE(rows.pixelColor(240, y0 + 55), QColor(Qt::white));
-    QCOMPARE(rows.pixelColor(30, y0 + 25), QColor(Qt::blue));
+    QVERIFY(near(rows.pixelColor(30, y0 + 25), Qt::blue));
     QCOMPARE(rows.pixelColor(30, y0 + 51), QColor(200, 200, 200));
     // Wei: the default picture, no grey; a red badge 20 wide for 12 with a white edge.
     QCOMPARE(rows.pixelColor(240, y1 + 30), QColor(Qt::white));
@@ -226,11 +234,14 @@ void TestChatWindows::roomListRowsOnScreen() {
 void TestChatWindows::selectionPanelsAndFrame() {
     Chat c;
     QVERIFY(c.listLoaded());
+    c.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(c.frame.get()));
     QCOMPARE(c.frame->size(), QSize(800, 450));
     QCOMPARE(c.frame->splitter()->sizes().value(0) + c.frame->splitter()->sizes().value(1) +
                  c.frame->splitter()->handleWidth(),
              800);
-    QVERIFY(qAbs(c.frame->splitter()->sizes().value(0) - 250) <= c.frame->splitter()->handleWidth());
+    QVERIFY(qAbs(c.frame->splitter()->sizes().value(0) - 250) <=
+            c.frame->splitter()->handleWidth());
     QCOMPARE(c.f->app->window(COrvixWinApp::Window::ChatView), &c.view());
     QCOMPARE(c.f->app->window(COrvixWinApp::Window::ChatListView), &c.list());
 
@@ -364,7 +375,8 @@ void TestChatWindows::pollRepliesOnEveryBranch() {
         c.server.queuePoll(reply);
     QVERIFY(QTest::qWaitFor([&] { return c.messages(0).size() == 4; }, 8000));
     // Every poll carries the device id.
-    QCOMPARE(c.server.bodies("/android/getreceivechatpc.php").value(0), QByteArray("deviceid=dev-42"));
+    QCOMPARE(c.server.bodies("/android/getreceivechatpc.php").value(0),
+             QByteArray("deviceid=dev-42"));
 
     QCOMPARE(c.f->sound.count() - soundsBefore, 6);
     ChatMessageList& shown = c.messages(0);
@@ -376,7 +388,8 @@ void TestChatWindows::pollRepliesOnEveryBranch() {
     QCOMPARE(c.server.requests("/image/chatdata/P1.jpg").size(), 1);
     QVERIFY(c.server.requests("/image/chatdata/cP1.jpg")[0].receivedAtMs <=
             c.server.requests("/image/chatdata/P1.jpg")[0].receivedAtMs);
-    QCOMPARE(c.server.requests().size() - c.server.requests("/android/getreceivechatpc.php").size() -
+    QCOMPARE(c.server.requests().size() -
+                 c.server.requests("/android/getreceivechatpc.php").size() -
                  c.server.requests("/android/chatlistpc.php").size() -
                  c.server.requests("/image/memberphoto/mem2.jpg").size(),
              2);
@@ -400,7 +413,8 @@ void TestChatWindows::pollRepliesOnEveryBranch() {
     QCOMPARE(c.f->sound.count() - soundsBefore, 6);
 
     // A closed room: its conversation goes and the list is asked for again.
-    c.server.setRoomList(QByteArray("happychatlist</>1</>6</>2</>1</>Hello</>x</>Wei</>0</>3</></>"));
+    c.server.setRoomList(
+        QByteArray("happychatlist</>1</>6</>2</>1</>Hello</>x</>Wei</>0</>3</></>"));
     c.server.queuePoll(record("5", "0", "", "9"));
     QVERIFY(QTest::qWaitFor([&] { return c.view().conversation().messages() == nullptr; }, 5000));
     QVERIFY(QTest::qWaitFor([&] { return c.list().rooms().size() == 1; }, 5000));
@@ -418,8 +432,8 @@ void TestChatWindows::sendingPacedOnePerStep() {
     c.select(0);
     for (const char* text : {"one", "two", "three"})
         c.view().AddOwnMessage(QString::fromLatin1(text), 1);
-    QVERIFY(QTest::qWaitFor([&] { return c.server.requests("/android/chatsendtextpc.php").size() == 2; },
-                            10000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return c.server.requests("/android/chatsendtextpc.php").size() == 2; }, 10000));
     const auto sends = c.server.requests("/android/chatsendtextpc.php");
     QCOMPARE(sends[0].body, QByteArray("deviceid=dev-42&idx=1&roomidx=5&receiveidx=2&content=one"
                                        "&style=1&sendidx=1&pcsend=1"));
@@ -427,8 +441,8 @@ void TestChatWindows::sendingPacedOnePerStep() {
     // The second went out only after the first was answered and two seconds had passed.
     QVERIFY2(sends[1].receivedAtMs - sends[0].receivedAtMs >= 1950,
              qPrintable(QString::number(sends[1].receivedAtMs - sends[0].receivedAtMs)));
-    QVERIFY(QTest::qWaitFor([&] { return c.messages(0).at(0).delivery() == ChatMessage::Delivery::Sent; },
-                            2000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return c.messages(0).at(0).delivery() == ChatMessage::Delivery::Sent; }, 2000));
     QCOMPARE(c.messages(0).at(2).delivery(), ChatMessage::Delivery::Waiting);
 }
 
@@ -449,7 +463,8 @@ void TestChatWindows::photoChainAndFailuresShownAndResent() {
     QVERIFY(c.view().panel()->PreparePhoto(work + u"/src.png"_s, u"src.png"_s));
     ChatMessageList& list = c.messages(0);
     QCOMPARE(list.at(2).delivery(), ChatMessage::Delivery::Waiting);
-    QVERIFY(QTest::qWaitFor([&] { return list.at(2).delivery() == ChatMessage::Delivery::Sent; }, 8000));
+    QVERIFY(QTest::qWaitFor([&] { return list.at(2).delivery() == ChatMessage::Delivery::Sent; },
+                            8000));
     QCOMPARE(list.at(0).delivery(), ChatMessage::Delivery::NotSent);
     QCOMPARE(list.at(1).delivery(), ChatMessage::Delivery::NotSent);
 
@@ -474,14 +489,16 @@ void TestChatWindows::photoChainAndFailuresShownAndResent() {
     QVERIFY(!c.view().SendAgain(list.at(2)));
     QVERIFY(c.view().SendAgain(list.at(0)));
     QCOMPARE(list.at(0).delivery(), ChatMessage::Delivery::Waiting);
-    QVERIFY(QTest::qWaitFor([&] { return list.at(0).delivery() == ChatMessage::Delivery::Sent; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return list.at(0).delivery() == ChatMessage::Delivery::Sent; },
+                            5000));
     QCOMPARE(c.server.requests("/android/chatsendtextpc.php").value(3).body, sends[0].body);
 
     // A photo whose upload fails (its file is gone) is not sent either.
     QVERIFY(c.view().panel()->PreparePhoto(work + u"/src.png"_s, u"gone.png"_s));
     const QString gone = c.list().sendWindow()->queue().at(3).content.section(u'|', 0, 0);
     QVERIFY(QFile::remove(work + u'/' + gone));
-    QVERIFY(QTest::qWaitFor([&] { return list.at(3).delivery() == ChatMessage::Delivery::NotSent; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return list.at(3).delivery() == ChatMessage::Delivery::NotSent; },
+                            5000));
     QCOMPARE(c.server.requests("/android/chatsendtextpc.php").size(), 4);
 
     // The bubble says so, left of it, in red.
@@ -490,11 +507,13 @@ void TestChatWindows::photoChainAndFailuresShownAndResent() {
     c.view().Relayout();
     const QImage screen = c.grab(*c.view().viewport());
     const ChatMessage& failed = list.at(1);
-    const int bottom = failed.top() - c.view().verticalScrollBar()->value() + 20 + failed.bubbleHeight();
+    const int bottom =
+        failed.top() - c.view().verticalScrollBar()->value() + 20 + failed.bubbleHeight();
     bool red = false;
     for (int x = 0; x < 96; ++x) {
         for (int y = bottom - 16; y < bottom; ++y)
-            red = red || (screen.pixelColor(x, y).red() > 150 && screen.pixelColor(x, y).green() < 80);
+            red = red ||
+                  (screen.pixelColor(x, y).red() > 150 && screen.pixelColor(x, y).green() < 80);
     }
     QVERIFY(red);
 }

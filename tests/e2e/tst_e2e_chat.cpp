@@ -25,6 +25,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +34,8 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace orvix;
@@ -66,7 +69,7 @@ struct Client {
             login.control<QLineEdit>(CLoginDlg::IdEdit)->setText(id);
             login.control<QLineEdit>(CLoginDlg::PasswordEdit)->setText(password);
             QTest::keyClick(login.control<QLineEdit>(CLoginDlg::PasswordEdit), Qt::Key_Return);
-            QTest::qWaitFor([&] { return login.result() != 0; }, 10000);
+            (void)QTest::qWaitFor([&] { return login.result() != 0; }, 10000);
             return login.result();
         });
         return app->InitInstance({});
@@ -133,13 +136,16 @@ int runPartner(const QStringList& args) {
     });
     watch.start(20);
     // The parent closes our standard input when it is done.
+    ::fcntl(0, F_SETFL, ::fcntl(0, F_GETFL) | O_NONBLOCK);
     QSocketNotifier input(0, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char buffer[64];
-        if (::read(0, buffer, sizeof buffer) <= 0)
-            QCoreApplication::quit();
+        const ssize_t read = ::read(0, buffer, sizeof buffer);
+        // exit, not quit: the feature windows refuse to close, which would cancel a quit.
+        if (read == 0 || (read < 0 && errno != EAGAIN && errno != EINTR))
+            QCoreApplication::exit(0);
     });
-    QTimer::singleShot(60000, [] { QCoreApplication::quit(); });
+    QTimer::singleShot(60000, [] { QCoreApplication::exit(2); });
     QApplication::exec();
     return 0;
 }
@@ -215,7 +221,14 @@ void TestEndToEndChat::twoMembersChatThroughTheServer() {
     partner.closeWriteChannel();
     QVERIFY(partner.waitForFinished(15000));
     QCOMPARE(partner.exitCode(), 0);
-    qDeleteAll(QApplication::topLevelWidgets());
+    // The windows without a parent; the panels and hidden windows go with their owners.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->parentWidget())
+            windows.append(window);
+    }
+    for (const QPointer<QWidget>& window : windows)
+        delete window.data();
 }
 
 int main(int argc, char** argv) {
