@@ -183,7 +183,9 @@ void CChatListView::drawRow(QPainter& painter, ChatRoom& room, int y) {
         painter.setBrush(QColor(255, 0, 0));
         painter.drawRoundedRect(QRect(5, y - 3, w - 1, 14), 5, 5);
         painter.setPen(Qt::white);
-        painter.drawText(QRect(5, y, w, 15), Qt::AlignCenter, QString::number(room.unread));
+        // Centred across, from the top of its box down, as the row's other texts.
+        painter.drawText(QRect(5, y, w, 15), Qt::AlignHCenter | Qt::AlignTop,
+                         QString::number(room.unread));
     }
     painter.restore();
 }
