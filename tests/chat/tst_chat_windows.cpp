@@ -166,6 +166,17 @@ struct Chat {
         frame.reset();
         delete viewer;
     }
+    // Stops both workers, each within a time limit; false when one does not end.
+    bool stopWorkers() {
+        StepWorker* workers[] = {&list().sendWindow()->worker(), &list().receiveWindow()->worker()};
+        for (StepWorker* worker : workers)
+            worker->stop();
+        for (StepWorker* worker : workers) {
+            if (!worker->wait(std::chrono::seconds(5)))
+                return false;
+        }
+        return true;
+    }
 
     CChatListView& list() { return *frame->listView(); }
     CChatView& view() { return *frame->chatView(); }
@@ -229,6 +240,7 @@ void TestChatWindows::roomListRowsOnScreen() {
     // The default picture (bitmap 143) stands where Wei's photo would be.
     const QImage fallback = c.list().rooms().at(1).defaultPicture;
     QCOMPARE(rows.pixelColor(5 + 25, y1 + 40), fallback.pixelColor(25, 40));
+    QVERIFY(c.stopWorkers());
 }
 
 void TestChatWindows::selectionPanelsAndFrame() {
@@ -275,6 +287,7 @@ void TestChatWindows::selectionPanelsAndFrame() {
     QVERIFY(!c.view().panel()->isVisible() && !c.list().panel()->isVisible());
     // The frame cannot be closed by the member: a close only hides it.
     QVERIFY(!(c.frame->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(c.stopWorkers());
 }
 
 void TestChatWindows::ownMessagesFromThePanel() {
@@ -350,6 +363,7 @@ void TestChatWindows::ownMessagesFromThePanel() {
     QCOMPARE(screen.pixelColor(120, 10 + 20 + 5), QColor(0, 255, 0));
     QCOMPARE(screen.pixelColor(460 + 25, 10 + 25),
              c.f->app->defaultMemberPicture().pixelColor(25, 25));
+    QVERIFY(c.stopWorkers());
 }
 
 void TestChatWindows::pollRepliesOnEveryBranch() {
@@ -423,6 +437,7 @@ void TestChatWindows::pollRepliesOnEveryBranch() {
     // The PC access ended: the main window is closed.
     c.server.queuePoll("1</>-1");
     QVERIFY(QTest::qWaitFor([&] { return !c.mainStandIn.isVisible(); }, 5000));
+    QVERIFY(c.stopWorkers());
 }
 
 void TestChatWindows::sendingPacedOnePerStep() {
@@ -444,6 +459,7 @@ void TestChatWindows::sendingPacedOnePerStep() {
     QVERIFY(QTest::qWaitFor(
         [&] { return c.messages(0).at(0).delivery() == ChatMessage::Delivery::Sent; }, 2000));
     QCOMPARE(c.messages(0).at(2).delivery(), ChatMessage::Delivery::Waiting);
+    QVERIFY(c.stopWorkers());
 }
 
 void TestChatWindows::photoChainAndFailuresShownAndResent() {
@@ -516,6 +532,7 @@ void TestChatWindows::photoChainAndFailuresShownAndResent() {
                   (screen.pixelColor(x, y).red() > 150 && screen.pixelColor(x, y).green() < 80);
     }
     QVERIFY(red);
+    QVERIFY(c.stopWorkers());
 }
 
 void TestChatWindows::photoViewer() {
@@ -570,6 +587,7 @@ void TestChatWindows::photoViewer() {
     c.viewer->close();
     QVERIFY(!c.viewer->isVisible());
     QVERIFY(c.f->app->window(COrvixWinApp::Window::ImageFrame));
+    QVERIFY(c.stopWorkers());
 }
 
 QTEST_MAIN(TestChatWindows)

@@ -14,6 +14,8 @@
 #include "chat/chat_tool_dlg.h"
 #include "chat/chat_view.h"
 #include "chat/image_object.h"
+#include "chat/receive_msg_dlg.h"
+#include "chat/send_msg_dlg.h"
 #include "chat/text_object.h"
 #include "document_templates.h"
 #include "platform/doubles/counting_sound.h"
@@ -218,6 +220,11 @@ void TestEndToEndChat::twoMembersChatThroughTheServer() {
     QVERIFY(QTest::qWaitFor([&] { return kim.list().rooms().size() == 0; }, 10000));
     QVERIFY2(partnerSaid("closed", 15000), said.constData());
 
+    for (StepWorker* worker :
+         {&kim.list().sendWindow()->worker(), &kim.list().receiveWindow()->worker()}) {
+        worker->stop();
+        QVERIFY(worker->wait(std::chrono::seconds(5)));
+    }
     partner.closeWriteChannel();
     QVERIFY(partner.waitForFinished(15000));
     QCOMPARE(partner.exitCode(), 0);
