@@ -6,6 +6,26 @@
 
 namespace orvix {
 
+namespace {
+
+// What a line's box can show: its first line, and not more characters than fit across a box
+// with the narrowest glyphs. The last line of a long text holds all the rest of it; laying out
+// all of that only to clip it away would make every repaint slow.
+QString visiblePart(const QString& line) {
+    constexpr qsizetype kMostThatFit = 512;
+    qsizetype end = 0;
+    while (end < line.size() && end < kMostThatFit && line[end] != u'\r' && line[end] != u'\n')
+        ++end;
+    return line.left(end);
+}
+
+// A line of this many characters is ended even when it is still not wider than the wrap width:
+// only characters without width (joiners, marks) can make such a line, and measuring an ever
+// longer candidate of them would take time that grows with the square of their number.
+constexpr qsizetype kMostOnALine = 1024;
+
+} // namespace
+
 void CTextObject::Set(int fontSize, int wrapWidth, const QString& fontFace, const QString& text,
                       const QPaintDevice* measuringDevice) {
     m_fontSize = fontSize;
@@ -55,7 +75,7 @@ void CTextObject::Layout() {
             m_height += m_lineGap + lastHeight;
             ++j;
             k = 1;
-        } else if (cx > m_wrapWidth) {
+        } else if (cx > m_wrapWidth || k >= kMostOnALine) {
             m_lines.append(candidate);
             rest.remove(0, k);
             m_height += m_lineGap + lastHeight;
@@ -121,7 +141,7 @@ void CTextObject::Draw(QPainter& painter, int x, int y, int side) const {
     int yy = y + m_innerMargin;
     for (const QString& line : m_lines) {
         const QRect box(x + m_innerMargin, yy, m_wrapWidth + 2 * m_innerMargin, cy);
-        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, line);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, visiblePart(line));
         yy += cy + m_lineGap;
     }
 

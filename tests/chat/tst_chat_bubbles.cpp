@@ -62,6 +62,12 @@ void TestChatBubbles::textLayout_data() {
     QTest::newRow("empty lines") << u"\r\n\r\n\r\n"_s << QStringList{{}, {}, {}, {}} << 4;
     // The passes end two characters early: a break among the last two stays in the last line.
     QTest::newRow("break near the end") << u"abc\nd"_s << QStringList{u"abc\nd"_s} << 1;
+    // Characters without width never pass the wrap width: a line ends after 1,024 of them.
+    QTest::newRow("no width") << QString(3000, QChar(0x200B))
+                              << QStringList{QString(1024, QChar(0x200B)),
+                                             QString(1024, QChar(0x200B)),
+                                             QString(952, QChar(0x200B))}
+                              << 3;
     QTest::newRow("fifty lines at most")
         << u"x\n"_s.repeated(60) << QStringList(49, u"x"_s) + QStringList{u"x\n"_s.repeated(11)}
         << 50;
