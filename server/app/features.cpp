@@ -3,7 +3,9 @@
 #include "server/core/server_context.h"
 #include "server/scripts/chat/install_chat.h"
 #include "server/scripts/content/install_content.h"
+#include "server/scripts/docs/install_docs.h"
 #include "server/scripts/session/install_session.h"
+#include "server/scripts/store/install_store.h"
 #include "server/storage/schema.h"
 
 namespace orvix::server {
@@ -13,6 +15,8 @@ QList<ServerFeature> serverFeatures() {
         sessionFeature(),
         chatFeature(),
         contentFeature(),
+        docsFeature(),
+        storeFeature(),
     };
 }
 
