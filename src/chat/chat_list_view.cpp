@@ -11,6 +11,7 @@
 #include "net/reply_notice.h"
 #include "platform/resources.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -28,6 +29,23 @@ QFont rowFont(int characterHeight) {
 }
 
 } // namespace
+
+QRect CChatListView::previewRect(const QFont& font, int y) {
+    // From x 60 to 200, starting 35 below the row's top, one whole line of the font high (at
+    // least 10) and never into the next row.
+    const int height = std::clamp(QFontMetrics(font).height(), 10, ChatRoomList::RowHitHeight - 35);
+    return QRect(60, y + 35, 140, height);
+}
+
+QPoint CChatListView::badgeTextOrigin(const QFont& font, const QString& number, int width, int y) {
+    // Centred across the badge and, by the digits' own outline, down it, whatever the ascent
+    // of the face that stands in for the row font.
+    const QRect ink = QFontMetrics(font).tightBoundingRect(number);
+    const QRect badge(5, y - 3, width, 15);
+    const int x = badge.left() + (badge.width() - ink.width()) / 2 - ink.left();
+    const int baseline = badge.top() + (badge.height() - ink.height() + 1) / 2 - ink.top();
+    return QPoint(x, baseline);
+}
 
 CChatListView::CChatListView(QWidget* parent)
     : QAbstractScrollArea(parent) {
@@ -175,7 +193,7 @@ void CChatListView::drawRow(QPainter& painter, ChatRoom& room, int y) {
     const QFont previewFont = rowFont(11);
     painter.setFont(previewFont);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(60, y + 35, 140, 10), Qt::AlignLeft | Qt::AlignTop, room.preview);
+    painter.drawText(previewRect(previewFont, y), Qt::AlignLeft | Qt::AlignTop, room.preview);
 
     if (room.unread > 0) {
         const int w = ChatRoomList::badgeWidth(room.unread);
@@ -183,9 +201,8 @@ void CChatListView::drawRow(QPainter& painter, ChatRoom& room, int y) {
         painter.setBrush(QColor(255, 0, 0));
         painter.drawRoundedRect(QRect(5, y - 3, w - 1, 14), 5, 5);
         painter.setPen(Qt::white);
-        // Centred across, from the top of its box down, as the row's other texts.
-        painter.drawText(QRect(5, y, w, 15), Qt::AlignHCenter | Qt::AlignTop,
-                         QString::number(room.unread));
+        const QString number = QString::number(room.unread);
+        painter.drawText(badgeTextOrigin(previewFont, number, w, y), number);
     }
     painter.restore();
 }

@@ -7,7 +7,9 @@
 #include "platform/message_target.h"
 
 #include <QAbstractScrollArea>
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
 
 namespace orvix {
 
@@ -53,6 +55,10 @@ public:
 
     // Draws the row of a room with its top at y (content coordinates).
     void drawRow(QPainter& painter, ChatRoom& room, int y);
+    // Where a row with its top at y draws its preview in the preview font.
+    static QRect previewRect(const QFont& font, int y);
+    // Where the unread number starts (its baseline) on a badge of a width, in the preview font.
+    static QPoint badgeTextOrigin(const QFont& font, const QString& number, int width, int y);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -61,7 +67,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void OnRoomList(const QString& text);
     void updateScrollRange(int contentHeight);
 
     ChatRoomList m_rooms;

@@ -22,11 +22,7 @@ DialogTemplate CChatToolDlg::dialogTemplate() {
     dialog.fontFace = QStringLiteral("MS Shell Dlg");
     dialog.pointSize = 8;
     dialog.controls = {
-        {EditId,
-         ControlKind::Edit,
-         QRect(4, 20, 343, 57),
-         {},
-         ControlStyle::MultiLine | ControlStyle::VScroll},
+        {EditId, ControlKind::Edit, EditRect, {}, ControlStyle::MultiLine | ControlStyle::VScroll},
         {PhotoId, ControlKind::Button, QRect(245, 4, 43, 14), QStringLiteral("사진")},
         {SendId, ControlKind::Button, QRect(295, 4, 43, 14), QStringLiteral("전송(F9)")},
     };
@@ -70,6 +66,16 @@ void CChatToolDlg::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setPen(QColor(127, 127, 127));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void CChatToolDlg::resizeEvent(QResizeEvent* event) {
+    TemplateDialog::resizeEvent(event);
+    // The panel is placed at a fixed height under its pane, whatever the dialog font makes of
+    // the template's units; the box keeps its place and ends inside the panel, above its border.
+    const QRect designed = units().toPixels(EditRect);
+    const int bottom = std::min(designed.bottom(), height() - EditBottomMargin - 1);
+    m_edit->setGeometry(designed.left(), designed.top(), designed.width(),
+                        std::max(0, bottom - designed.top() + 1));
 }
 
 void CChatToolDlg::SendText() {

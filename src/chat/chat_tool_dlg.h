@@ -2,6 +2,7 @@
 
 #include "platform/template_dialog.h"
 
+#include <QRect>
 #include <QString>
 
 class QPlainTextEdit;
@@ -20,6 +21,9 @@ public:
     static constexpr int EditId = 1000;
     static constexpr int SendId = 1001;
     static constexpr int PhotoId = 1002;
+    // The box in dialog units; it ends at least this many pixels above the panel's bottom.
+    static constexpr QRect EditRect{4, 20, 343, 57};
+    static constexpr int EditBottomMargin = 6;
     static inline const QString PhotoFilter =
         QStringLiteral("JPG(*.JPG)|*.JPG|PNG(*.PNG)|*.PNG|GIF(*.GIF)|*.GIF|ALL Files(*.*)|*.*||");
 
@@ -42,6 +46,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     CChatView* m_chatView;

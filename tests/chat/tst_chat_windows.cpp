@@ -23,6 +23,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFontMetrics>
 #include <QMutex>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -237,6 +238,26 @@ void TestChatWindows::roomListRowsOnScreen() {
     }
     QVERIFY(badgeRed && badgeText);
     QVERIFY(rows.pixelColor(26, y1 + 4) != QColor(255, 0, 0));
+    // The unread number lies wholly on its badge, and the preview shows a whole line of its font
+    // without reaching the next row, for the face that stands in for the row font here.
+    QFont rowFont(u"돋움체"_s);
+    rowFont.setPixelSize(11);
+    for (const int unread : {7, 42, 100, 4321}) {
+        const QString number = QString::number(unread);
+        const int w = ChatRoomList::badgeWidth(unread);
+        const QPoint origin = CChatListView::badgeTextOrigin(rowFont, number, w, y1);
+        const QRect ink = QFontMetrics(rowFont).tightBoundingRect(number).translated(origin);
+        if (ink.width() <= w) {
+            QVERIFY2(QRect(5, y1 - 3, w, 15).contains(ink), qPrintable(number));
+            QVERIFY(qAbs((ink.left() - 5) - (5 + w - 1 - ink.right())) <= 1);
+        }
+        QVERIFY(qAbs((ink.top() - (y1 - 3)) - (y1 + 11 - ink.bottom())) <= 1);
+    }
+    const QRect preview = CChatListView::previewRect(rowFont, y1);
+    QCOMPARE(preview.topLeft(), QPoint(60, y1 + 35));
+    QCOMPARE(preview.right(), 199);
+    QVERIFY(preview.height() >= std::min(QFontMetrics(rowFont).height(), 20));
+    QVERIFY(preview.bottom() < y1 + 55);
     // The default picture (bitmap 143) stands where Wei's photo would be.
     const QImage fallback = c.list().rooms().at(1).defaultPicture;
     QCOMPARE(rows.pixelColor(5 + 25, y1 + 40), fallback.pixelColor(25, 40));
@@ -281,6 +302,10 @@ void TestChatWindows::selectionPanelsAndFrame() {
                expected.height() == 140 && expected.width() == c.view().width();
     };
     QVERIFY(QTest::qWaitFor(placed, 2000));
+    // The typing box ends inside its panel, above the border, whatever the dialog font.
+    const QRect box = c.view().panel()->edit()->geometry();
+    QVERIFY(box.height() > 40);
+    QVERIFY(box.bottom() <= c.view().panel()->height() - 1 - CChatToolDlg::EditBottomMargin);
     c.frame->move(c.frame->pos() + QPoint(37, 21));
     QVERIFY(QTest::qWaitFor(placed, 2000));
     c.f->app->ShowChatWindows(false);
