@@ -12,11 +12,7 @@ namespace orvix::server {
 
 QList<ServerFeature> serverFeatures() {
     return {
-        sessionFeature(),
-        chatFeature(),
-        contentFeature(),
-        docsFeature(),
-        storeFeature(),
+        sessionFeature(), chatFeature(), contentFeature(), docsFeature(), storeFeature(),
     };
 }
 
