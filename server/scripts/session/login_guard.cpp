@@ -1,0 +1,97 @@
+#include "server/scripts/session/login_guard.h"
+
+#include "server/core/server_context.h"
+#include "server/storage/password_hasher.h"
+
+#include <QMessageAuthenticationCode>
+#include <QRandomGenerator>
+
+#include <chrono>
+
+namespace orvix::server {
+
+namespace {
+
+LoginThrottle::Settings throttleSettings(const ServerLimits& limits) {
+    LoginThrottle::Settings settings;
+    settings.freeFailuresPerAddress = limits.loginFreeFailuresPerAddress;
+    settings.freeFailuresPerId = limits.loginFreeFailuresPerId;
+    settings.firstBackoffMs = limits.loginBackoffMs;
+    settings.longestBackoffMs = limits.loginMaxBackoffMs;
+    settings.forgetAfterMs = limits.loginForgetMs;
+    return settings;
+}
+
+} // namespace
+
+LoginGuard::LoginGuard(ServerContext& context, QObject* parent)
+    : QObject(parent)
+    , m_context(context)
+    , m_throttle(throttleSettings(context.config().limits))
+    , m_pool(context.config().limits.passwordCheckThreads)
+    , m_maxChecksPerAddress(qMax(1, context.config().limits.maxPasswordChecksPerAddress))
+    , m_standInKey(32, Qt::Uninitialized) {
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(m_standInKey.data()),
+                                          int(m_standInKey.size() / qsizetype(sizeof(quint32))));
+}
+
+qint64 LoginGuard::nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void LoginGuard::check(const QString& loginId, const QString& password,
+                       const std::optional<MemberRecord>& member, const QString& address,
+                       Done done) {
+    const QString storedHash = member ? member->passwordHash : standInHash(loginId);
+    PasswordVerifier& verifier = m_context.passwords();
+    if (const auto known = verifier.remembered(password, storedHash)) {
+        done(*known && member);
+        return;
+    }
+    const qint64 now = nowMs();
+    int& waiting = m_checksByAddress[address];
+    if (!m_throttle.allows(loginId, address, now) || waiting >= m_maxChecksPerAddress) {
+        if (waiting == 0)
+            m_checksByAddress.remove(address);
+        done(false);
+        return;
+    }
+    ++waiting;
+    const int priority = -qMin(m_throttle.addressFailures(address, now), 1000);
+    const bool known = member.has_value();
+    m_pool.check(password, storedHash, priority,
+                 [this, loginId, password, storedHash, address, known, done](bool match) {
+                     finished(loginId, password, storedHash, address, known, match, done);
+                 });
+}
+
+void LoginGuard::finished(const QString& loginId, const QString& password,
+                          const QString& storedHash, const QString& address, bool known, bool match,
+                          const Done& done) {
+    auto it = m_checksByAddress.find(address);
+    if (it != m_checksByAddress.end() && --it.value() <= 0)
+        m_checksByAddress.erase(it);
+    m_context.passwords().remember(password, storedHash, match);
+    const bool correct = match && known;
+    if (correct)
+        m_throttle.recordSuccess(loginId);
+    else
+        m_throttle.recordFailure(loginId, address, nowMs());
+    done(correct);
+}
+
+QString LoginGuard::standInHash(const QString& loginId) const {
+    auto derived = [&](char purpose, int bytes) {
+        QMessageAuthenticationCode mac(QCryptographicHash::Sha256, m_standInKey);
+        mac.addData(&purpose, 1);
+        mac.addData(loginId.toUtf8());
+        return mac.result().left(bytes).toBase64();
+    };
+    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
+        .arg(PasswordHasher::kDefaultIterations)
+        .arg(QString::fromLatin1(derived('s', PasswordHasher::kSaltBytes)),
+             QString::fromLatin1(derived('k', PasswordHasher::kKeyBytes)));
+}
+
+} // namespace orvix::server
