@@ -51,6 +51,7 @@ bool OrvixServer::start(QString* error) {
     uploads.minBytesPerSecond = m_limits.uploadMinBytesPerSecond;
     uploads.maxConnections = m_limits.maxUploads;
     uploads.maxPerAddress = m_limits.maxUploadsPerAddress;
+    uploads.listenBacklog = m_limits.listenBacklog;
     m_uploads = std::make_unique<UploadService>(uploads);
     return m_uploads->start(config.bindAddress, config.uploadPort, error);
 }

@@ -38,7 +38,7 @@ private:
     int m_quietMs;
     QHash<QString, Burst> m_bursts;
     QElapsedTimer m_clock;
-    QTimer m_timer;
+    QTimer m_timer{this}; // a child, so that it moves with the log to another thread
 };
 
 } // namespace orvix::server

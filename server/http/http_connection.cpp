@@ -47,11 +47,6 @@ void HttpReply::file(std::unique_ptr<QFile> file, const QByteArray& contentType,
         m_connection->deliverFile(m_serial, head, std::move(file), m_close);
 }
 
-bool HttpReply::isPending() const {
-    return m_connection && m_connection->m_state == HttpConnection::State::Handling &&
-           m_connection->m_serial == m_serial;
-}
-
 HttpConnection::HttpConnection(QTcpSocket* socket, const ServerLimits& limits, BodyBudget& budget,
                                Handler handler, QObject* parent)
     : QObject(parent)
@@ -98,9 +93,17 @@ void HttpConnection::drop() {
     finish();
 }
 
+qint64 HttpConnection::inputCap() const {
+    // One byte more than a head may have, so that a head over the limit shows as such.
+    return qMax<qint64>(kReadChunk, m_limits.maxHeaderBytes + 1);
+}
+
 void HttpConnection::readInput() {
-    if (m_input.size() < kReadChunk)
-        m_input += m_socket->read(kReadChunk - m_input.size());
+    // Only what has arrived: a buffer sized for more would stay that large on an idle
+    // connection.
+    const qint64 wanted = qMin(inputCap() - m_input.size(), m_socket->bytesAvailable());
+    if (wanted > 0)
+        m_input += m_socket->read(wanted);
 }
 
 void HttpConnection::pump() {
@@ -118,8 +121,8 @@ void HttpConnection::pump() {
         case State::Lingering:
             // Read and forget what the refused peer still sends, so that closing does not
             // reset the connection before the peer has read the refusal.
-            while (m_socket->bytesAvailable() > 0)
-                m_socket->skip(m_socket->bytesAvailable());
+            while (!m_socket->readAll().isEmpty()) {
+            }
             progress = false;
             break;
         default:
@@ -152,7 +155,7 @@ bool HttpConnection::readHead() {
             refuse(431);
             return false;
         }
-        return m_input.size() < kReadChunk && m_socket->bytesAvailable() > 0;
+        return m_input.size() < inputCap() && m_socket->bytesAvailable() > 0;
     }
     if (end > m_limits.maxHeaderBytes) {
         refuse(431);
@@ -160,7 +163,8 @@ bool HttpConnection::readHead() {
     }
     int status = 0;
     m_head = HttpHead::parse(QByteArrayView(m_input).first(end), m_limits.maxBodyBytes, &status);
-    m_input.remove(0, end);
+    // What follows the head (its body, a next request) is kept in a buffer of its own size.
+    m_input = m_input.sliced(end);
     m_scanned = 0;
     if (status != 0) {
         refuse(status);
@@ -190,11 +194,14 @@ bool HttpConnection::readBody() {
     if (need > 0 && !m_input.isEmpty()) {
         const qint64 take = qMin<qint64>(need, m_input.size());
         m_body += QByteArrayView(m_input).first(take);
-        m_input.remove(0, take);
+        m_input = m_input.sliced(take);
         need -= take;
     }
     if (need > 0) {
-        const QByteArray piece = m_socket->read(qMin(need, kReadChunk));
+        const qint64 available = qMin(m_socket->bytesAvailable(), qMin(need, kReadChunk));
+        if (available <= 0)
+            return false;
+        const QByteArray piece = m_socket->read(available);
         if (piece.isEmpty())
             return false;
         m_body += piece;
@@ -270,6 +277,7 @@ void HttpConnection::replyDone(bool close) {
 }
 
 void HttpConnection::refuse(int status) {
+    emit refused(status);
     releaseBody();
     m_input.clear();
     m_socket->write(ReplyWriter::text(status, ReplyWriter::reasonPhrase(status), true));

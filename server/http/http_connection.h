@@ -55,11 +55,14 @@ public:
 signals:
     // The connection has ended; the object is deleted afterwards.
     void closed(HttpConnection* connection);
+    // A request was refused with this status (the connection closes after the refusal).
+    void refused(int status);
 
 private:
     friend class HttpReply;
     enum class State { Head, Body, Handling, Sending, Lingering, Closed };
 
+    qint64 inputCap() const;
     void readInput();
     void pump();
     bool readHead();

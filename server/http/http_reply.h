@@ -24,9 +24,6 @@ public:
     // Streams the file as the peer takes it (only its head for HEAD).
     void file(std::unique_ptr<QFile> file, const QByteArray& contentType, bool headOnly) const;
 
-    // Whether the connection still waits for this answer.
-    bool isPending() const;
-
 private:
     friend class HttpConnection;
     HttpReply(HttpConnection* connection, quint64 serial, bool close)

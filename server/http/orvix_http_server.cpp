@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <sys/socket.h>
+
 namespace orvix::server {
 
 namespace {
@@ -96,10 +98,7 @@ void OrvixHttpServer::acceptPending() {
                                  : QStringLiteral("HTTP connection over the cap of %1 in all")
                                        .arg(m_table.maxTotal()),
                              QStringLiteral("from %1").arg(address));
-            socket->write(ReplyWriter::text(503, ReplyWriter::reasonPhrase(503), true));
-            socket->flush();
-            socket->abort();
-            socket->deleteLater();
+            refuseAtOnce(socket);
             continue;
         }
         auto* connection = new HttpConnection(
@@ -109,7 +108,30 @@ void OrvixHttpServer::acceptPending() {
         m_table.add(connection);
         connect(connection, &HttpConnection::closed, this,
                 [this](HttpConnection* closed) { m_table.remove(closed); });
+        connect(connection, &HttpConnection::refused, this, [this, address](int status) {
+            m_refusals->note(QStringLiteral("HTTP request (%1 %2)")
+                                 .arg(status)
+                                 .arg(QString::fromLatin1(ReplyWriter::reasonPhrase(status))),
+                             QStringLiteral("from %1").arg(address));
+        });
     }
+}
+
+void OrvixHttpServer::refuseAtOnce(QTcpSocket* socket) {
+    // Said in passing, without keeping the connection: the refusal goes out, the server's side
+    // is shut, and what the peer already sent is read away so that closing does not reset the
+    // connection before the refusal arrives.
+    socket->write(ReplyWriter::text(503, ReplyWriter::reasonPhrase(503), true));
+    socket->flush();
+    const int fd = int(socket->socketDescriptor());
+    if (fd >= 0) {
+        ::shutdown(fd, SHUT_WR);
+        char discard[4096];
+        while (::recv(fd, discard, sizeof(discard), MSG_DONTWAIT) > 0) {
+        }
+    }
+    socket->abort();
+    socket->deleteLater();
 }
 
 void OrvixHttpServer::handle(const HttpRequest& request, const HttpReply& reply) {

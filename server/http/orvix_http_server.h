@@ -10,6 +10,7 @@
 #include <QObject>
 
 class QTcpServer;
+class QTcpSocket;
 
 namespace orvix::server {
 
@@ -46,6 +47,7 @@ public:
 
 private:
     void acceptPending();
+    void refuseAtOnce(QTcpSocket* socket);
     void handle(const HttpRequest& request, const HttpReply& reply);
     void servePage(const HttpRequest& request, const HttpReply& reply, const RouteTable::Page& page,
                    const QString& path);

@@ -35,7 +35,7 @@ bool UploadServer::listen(const QString& address, quint16 port) {
     if (!m_gate->open(&m_error))
         return false;
     m_tcp = new QTcpServer(this);
-    m_tcp->setListenBacklogSize(1024);
+    m_tcp->setListenBacklogSize(m_settings.listenBacklog);
     if (!m_tcp->listen(QHostAddress(address), port)) {
         m_error = QStringLiteral("cannot listen on %1:%2: %3")
                       .arg(address)

@@ -20,6 +20,7 @@ struct UploadSettings {
     // Uploads at once, and from one address; connections beyond are closed at once.
     int maxConnections = 512;
     int maxPerAddress = 8;
+    int listenBacklog = 1024;
 };
 
 } // namespace orvix::server

@@ -3,6 +3,7 @@
 #include "server/core/server_context.h"
 #include "server/storage/password_hasher.h"
 
+#include <QHostAddress>
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 
@@ -40,9 +41,20 @@ qint64 LoginGuard::nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+QString LoginGuard::throttleKey(const QString& address) {
+    // An IPv6 host usually holds a whole /64: its addresses count as one.
+    const QHostAddress host(address);
+    if (host.protocol() != QAbstractSocket::IPv6Protocol)
+        return address;
+    const Q_IPV6ADDR bytes = host.toIPv6Address();
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes.c), 8).toHex()) +
+           QStringLiteral("::/64");
+}
+
 void LoginGuard::check(const QString& loginId, const QString& password,
-                       const std::optional<MemberRecord>& member, const QString& address,
+                       const std::optional<MemberRecord>& member, const QString& peerAddress,
                        Done done) {
+    const QString address = throttleKey(peerAddress);
     const QString storedHash = member ? member->passwordHash : standInHash(loginId);
     PasswordVerifier& verifier = m_context.passwords();
     if (const auto known = verifier.remembered(password, storedHash)) {
@@ -58,7 +70,14 @@ void LoginGuard::check(const QString& loginId, const QString& password,
         return;
     }
     ++waiting;
-    const int priority = -qMin(m_throttle.addressFailures(address, now), 1000);
+    // Addresses with recent failures wait behind the others, the more failures the further. Among
+    // addresses without failures the newest check goes first: when a flood of new addresses
+    // arrives at once, a member logging in meanwhile does not wait for all of their first
+    // checks (each of which then counts as a failure and puts its address behind).
+    const int failures = m_throttle.addressFailures(address, now);
+    if (m_pool.pending() == 0)
+        m_sequence = 0;
+    const int priority = failures > 0 ? -qMin(failures, 1000) : 1 + (m_sequence++ % (1 << 30));
     const bool known = member.has_value();
     m_pool.check(password, storedHash, priority,
                  [this, loginId, password, storedHash, address, known, done](bool match) {

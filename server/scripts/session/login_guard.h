@@ -20,7 +20,7 @@ class ServerContext;
 //   PasswordVerifier for one HMAC, and is never throttled: a client waiting for the phone repeats
 //   its login every 100 ms;
 // - any other check is a full PBKDF2 on the worker pool, ordered so that addresses with fewer
-//   recent failures go first;
+//   recent failures go first (an IPv6 /64 counts as one address);
 // - during a back-off of the ID or of the address (LoginThrottle), or while the address already
 //   has its number of checks waiting, the answer is "wrong" at once, without a check;
 // - an unknown ID is checked against a hash of its own that no password matches, made like a
@@ -41,6 +41,8 @@ public:
     const PasswordCheckPool& pool() const { return m_pool; }
 
     static qint64 nowMs();
+    // What failures are counted by for an address: the address, or an IPv6 address's /64.
+    static QString throttleKey(const QString& address);
 
 private:
     // The stand-in hash for an unknown ID: the same form and cost as a member's, a salt and key
@@ -55,6 +57,7 @@ private:
     PasswordCheckPool m_pool;
     QHash<QString, int> m_checksByAddress;
     int m_maxChecksPerAddress;
+    int m_sequence = 0; // orders the checks of addresses without failures, newest first
     QByteArray m_standInKey;
 };
 
