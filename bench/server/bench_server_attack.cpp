@@ -312,7 +312,7 @@ void runLogins(int seconds, int floodClients) {
         << " clients sending wrong passwords for other IDs from other addresses\n";
     QTemporaryDir dir;
     QStringList firsts;
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < 90; ++i)
         firsts << QStringLiteral("first%1").arg(i);
     QStringList victims;
     for (int i = 0; i < 10; ++i)
@@ -352,14 +352,25 @@ void runLogins(int seconds, int floodClients) {
     for (int i = 0; i < 10; ++i)
         targets << QStringLiteral("nobody%1").arg(i);
     Flood flood(port, floodClients, targets);
-    runUntil([] { return false; }, 2000); // let the flood reach its pace
-    const qint64 floodBefore = flood.replies();
-    QElapsedTimer clock;
-    clock.start();
-    measure(QStringLiteral("flood"), 30);
-    out << "flood: " << double(flood.replies() - floodBefore) / (double(clock.elapsed()) / 1000)
-        << " wrong-password replies/s during the measurement, " << flood.failures()
-        << " failed requests\n";
+    // Right after the flood began (its first guesses are all waiting for a check), then once
+    // the throttling has caught up with it.
+    const struct {
+        int waitMs;
+        const char* name;
+    } phases[] = {{2000, "flood, from 2 s"}, {30000, "flood, from 45 s"}};
+    int offset = 30;
+    for (const auto& phase : phases) {
+        runUntil([] { return false; }, phase.waitMs);
+        const qint64 floodBefore = flood.replies();
+        QElapsedTimer clock;
+        clock.start();
+        measure(QString::fromLatin1(phase.name), offset);
+        offset += 30;
+        out << phase.name << ": the flood got "
+            << double(flood.replies() - floodBefore) / (double(clock.elapsed()) / 1000)
+            << " wrong-password replies/s meanwhile, " << flood.failures()
+            << " failed requests so far\n";
+    }
     flood.stop();
     runUntil([] { return false; }, 500);
 }
@@ -399,6 +410,55 @@ void runMemory() {
     out << "resident memory before " << before / 1024 << " MiB, with the 20 unread GETs "
         << during / 1024 << " MiB, peak " << server.memoryKiB("VmHWM:") / 1024
         << " MiB; logins meanwhile: " << login.text() << '\n';
+    readers.clear();
+
+    // A body of 4 MiB goes through (to the login script, which refuses its overlong ID at once).
+    const QByteArray large = "id=" + QByteArray(4 * 1024 * 1024, 'x') + "&password=x";
+    const Series body = sequential(
+        server.httpPort(),
+        [&](int) {
+            return "POST /android/pclogin.php HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                   QByteArray::number(large.size()) + "\r\n\r\n" + large;
+        },
+        "0", 60000, 5);
+    out << "4 MiB form bodies: " << body.text() << '\n';
+
+    // Twenty clients each announce 8 MiB and send all but the last byte: the budget of bodies
+    // being received (128 MiB) takes sixteen, the others get 503.
+    std::vector<std::unique_ptr<QTcpSocket>> senders;
+    const QByteArray almost(8 * 1024 * 1024 - 1, 'b');
+    for (int i = 0; i < 20; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->bind(QHostAddress(loopback(i)), 0);
+        socket->connectToHost(QStringLiteral("127.0.0.1"), server.httpPort());
+        socket->write("POST /android/pclogin.php HTTP/1.1\r\nHost: x\r\nContent-Length: 8388608"
+                      "\r\n\r\n" +
+                      almost);
+        senders.push_back(std::move(socket));
+    }
+    runUntil(
+        [&] {
+            return std::all_of(senders.begin(), senders.end(), [](const auto& socket) {
+                return socket->bytesToWrite() == 0 ||
+                       socket->state() != QAbstractSocket::ConnectedState;
+            });
+        },
+        60000);
+    std::vector<QByteArray> replies(senders.size());
+    auto refusals = [&] {
+        int count = 0;
+        for (size_t i = 0; i < senders.size(); ++i) {
+            replies[i] += senders[i]->readAll();
+            count += replies[i].startsWith("HTTP/1.1 503") ? 1 : 0;
+        }
+        return count;
+    };
+    runUntil([&] { return refusals() >= 4; }, 20000);
+    runUntil([] { return false; }, 3000); // the accepted bodies arrive whole but a byte
+    const int refused = refusals();
+    out << "20 bodies of 8 MiB at once: " << refused << " refused with 503; resident memory "
+        << server.memoryKiB("VmRSS:") / 1024 << " MiB, peak " << server.memoryKiB("VmHWM:") / 1024
+        << " MiB\n";
     out.flush();
 }
 

@@ -47,15 +47,18 @@ struct ServerLimits {
     // --- PC login ---
     // Failed password checks allowed from one address / for one ID before a back-off; each
     // failure beyond doubles the back-off from loginBackoffMs up to loginMaxBackoffMs. During a
-    // back-off, a login that would need a full password check is refused at once.
+    // back-off, a login that would need a full password check is refused without a check; the
+    // refusal is given when the back-off ends, or loginRefusalDelayMs later at most.
     int loginFreeFailuresPerAddress = 5;
     int loginFreeFailuresPerId = 10;
     int loginBackoffMs = 1000;
     int loginMaxBackoffMs = 30000;
+    int loginRefusalDelayMs = 5000;
     // A record without a new failure for this long is forgotten.
     int loginForgetMs = 15 * 60 * 1000;
     // Threads for full password checks (0: one per core), and checks that one address may have
-    // waiting or running at once (more are refused like a wrong password).
+    // waiting or running at once (more are refused like a wrong password, after
+    // loginRefusalDelayMs).
     int passwordCheckThreads = 0;
     int maxPasswordChecksPerAddress = 4;
 };

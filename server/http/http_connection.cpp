@@ -183,7 +183,10 @@ bool HttpConnection::readHead() {
         if (m_head.expectContinue && m_head.minorVersion == 1 && m_input.isEmpty())
             m_socket->write(ReplyWriter::statusLine(100) + "\r\n");
     }
-    m_body.clear();
+    // The whole body at once, set aside in the budget already: no copies while it grows, and
+    // its pages are taken only as its bytes arrive.
+    m_body = QByteArray();
+    m_body.reserve(m_head.contentLength);
     m_state = State::Body;
     armTimer();
     return true;

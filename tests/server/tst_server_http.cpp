@@ -12,6 +12,7 @@
 #include "support/http_peer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QRegularExpression>
@@ -519,6 +520,7 @@ void TestServerHttp::passwordGuessersAreThrottled() {
     config.limits.loginFreeFailuresPerAddress = 2;
     config.limits.loginFreeFailuresPerId = 3;
     config.limits.loginBackoffMs = 60000; // no back-off ends during the test
+    config.limits.loginRefusalDelayMs = 100;
     ServerFixture f(config);
     QVERIFY(f.running());
     // Cheap hashes: this test counts checks, it does not time them.
@@ -537,7 +539,12 @@ void TestServerHttp::passwordGuessersAreThrottled() {
     for (const char* password : {"a", "b", "c"})
         QCOMPARE(login(port, u"lee"_s, QString::fromLatin1(password), guesser), u"0"_s);
     QCOMPARE(fullChecks(), 4);
+    // The refusal during the back-off comes after a while, so that resending at once gains
+    // nothing.
+    QElapsedTimer clock;
+    clock.start();
     QCOMPARE(login(port, u"lee"_s, u"d"_s, guesser), u"0"_s);
+    QVERIFY(clock.elapsed() >= 100);
     QCOMPARE(login(port, u"lee"_s, u"pw"_s, guesser), u"0"_s);
     QCOMPARE(fullChecks(), 4);
     // Guesses at kim from many addresses hold kim's ID back from every address; the waiting

@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
+#include <QTimer>
 
 #include <chrono>
 
@@ -31,6 +32,7 @@ LoginGuard::LoginGuard(ServerContext& context, QObject* parent)
     , m_throttle(throttleSettings(context.config().limits))
     , m_pool(context.config().limits.passwordCheckThreads)
     , m_maxChecksPerAddress(qMax(1, context.config().limits.maxPasswordChecksPerAddress))
+    , m_maxRefusalDelayMs(qMax(0, context.config().limits.loginRefusalDelayMs))
     , m_standInKey(32, Qt::Uninitialized) {
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(m_standInKey.data()),
                                           int(m_standInKey.size() / qsizetype(sizeof(quint32))));
@@ -63,10 +65,15 @@ void LoginGuard::check(const QString& loginId, const QString& password,
     }
     const qint64 now = nowMs();
     int& waiting = m_checksByAddress[address];
-    if (!m_throttle.allows(loginId, address, now) || waiting >= m_maxChecksPerAddress) {
+    const qint64 backoff = m_throttle.backoffLeft(loginId, address, now);
+    if (backoff > 0 || waiting >= m_maxChecksPerAddress) {
         if (waiting == 0)
             m_checksByAddress.remove(address);
-        done(false);
+        // The refusal comes when the back-off ends (or after a short while at most), so that a
+        // guesser that resends at once does not turn the back-off into a flood of refusals.
+        const qint64 delay =
+            qMin<qint64>(m_maxRefusalDelayMs, backoff > 0 ? backoff : m_maxRefusalDelayMs);
+        QTimer::singleShot(int(delay), this, [done] { done(false); });
         return;
     }
     ++waiting;

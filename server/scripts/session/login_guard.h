@@ -22,7 +22,8 @@ class ServerContext;
 // - any other check is a full PBKDF2 on the worker pool, ordered so that addresses with fewer
 //   recent failures go first (an IPv6 /64 counts as one address);
 // - during a back-off of the ID or of the address (LoginThrottle), or while the address already
-//   has its number of checks waiting, the answer is "wrong" at once, without a check;
+//   has its number of checks waiting, the answer is "wrong" without a check, given when the
+//   back-off ends (loginRefusalDelayMs at most);
 // - an unknown ID is checked against a hash of its own that no password matches, made like a
 //   member's, so that neither the time taken nor the throttling tells which IDs exist.
 // Results come back on the thread that made the guard.
@@ -57,6 +58,7 @@ private:
     PasswordCheckPool m_pool;
     QHash<QString, int> m_checksByAddress;
     int m_maxChecksPerAddress;
+    int m_maxRefusalDelayMs;
     int m_sequence = 0; // orders the checks of addresses without failures, newest first
     QByteArray m_standInKey;
 };

@@ -12,9 +12,9 @@ QByteArray LoginThrottle::idKey(const QString& loginId) {
     return QCryptographicHash::hash(loginId.toUtf8(), QCryptographicHash::Sha256).left(16);
 }
 
-bool LoginThrottle::allows(const QString& loginId, const QString& address, qint64 nowMs) const {
-    return !isBlocked(m_addresses, address.toUtf8(), nowMs) &&
-           !isBlocked(m_ids, idKey(loginId), nowMs);
+qint64 LoginThrottle::backoffLeft(const QString& loginId, const QString& address,
+                                  qint64 nowMs) const {
+    return qMax(left(m_addresses, address.toUtf8(), nowMs), left(m_ids, idKey(loginId), nowMs));
 }
 
 void LoginThrottle::recordFailure(const QString& loginId, const QString& address, qint64 nowMs) {
@@ -33,9 +33,9 @@ int LoginThrottle::addressFailures(const QString& address, qint64 nowMs) const {
     return it->failures;
 }
 
-bool LoginThrottle::isBlocked(const Table& table, const QByteArray& key, qint64 nowMs) const {
+qint64 LoginThrottle::left(const Table& table, const QByteArray& key, qint64 nowMs) {
     const auto it = table.constFind(key);
-    return it != table.constEnd() && nowMs < it->blockedUntilMs;
+    return it == table.constEnd() ? 0 : qMax<qint64>(0, it->blockedUntilMs - nowMs);
 }
 
 void LoginThrottle::fail(Table& table, const QByteArray& key, int freeFailures, qint64 nowMs) {

@@ -25,7 +25,11 @@ public:
     explicit LoginThrottle(Settings settings);
 
     // Whether a full password check may run now for this ID from this address.
-    bool allows(const QString& loginId, const QString& address, qint64 nowMs) const;
+    bool allows(const QString& loginId, const QString& address, qint64 nowMs) const {
+        return backoffLeft(loginId, address, nowMs) == 0;
+    }
+    // How long the back-off of the ID or of the address still lasts (0: none).
+    qint64 backoffLeft(const QString& loginId, const QString& address, qint64 nowMs) const;
     void recordFailure(const QString& loginId, const QString& address, qint64 nowMs);
     // A correct password: the ID's failures are forgotten (the address's stay: one good account
     // must not clear the way for guesses at others).
@@ -45,7 +49,7 @@ private:
     using Table = QHash<QByteArray, Record>;
 
     static QByteArray idKey(const QString& loginId);
-    bool isBlocked(const Table& table, const QByteArray& key, qint64 nowMs) const;
+    static qint64 left(const Table& table, const QByteArray& key, qint64 nowMs);
     void fail(Table& table, const QByteArray& key, int freeFailures, qint64 nowMs);
     void makeRoom(Table& table, qint64 nowMs);
 
