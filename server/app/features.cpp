@@ -1,6 +1,7 @@
 #include "server/app/features.h"
 
 #include "server/core/server_context.h"
+#include "server/scripts/content/install_content.h"
 #include "server/scripts/session/install_session.h"
 #include "server/storage/schema.h"
 
@@ -9,6 +10,7 @@ namespace orvix::server {
 QList<ServerFeature> serverFeatures() {
     return {
         sessionFeature(),
+        contentFeature(),
     };
 }
 
