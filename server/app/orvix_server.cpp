@@ -4,11 +4,11 @@
 #include "server/app/features.h"
 #include "server/demo/demo_seeder.h"
 #include "server/http/orvix_http_server.h"
+#include "server/storage/folder_lock.h"
 #include "server/upload/upload_service.h"
 
 #include <QDir>
 #include <QHostAddress>
-#include <QLockFile>
 
 namespace orvix::server {
 
@@ -64,22 +64,12 @@ bool OrvixServer::lockDataFolder(QString* error) {
         return false;
     }
     // Another serving process on the same folder would share the staging folder that this one
-    // clears at start. A lock left by a killed process is taken over (its process is gone).
-    auto lock = std::make_unique<QLockFile>(folder.lockPath());
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        qint64 pid = 0;
-        QString host;
-        QString application;
-        lock->getLockInfo(&pid, &host, &application);
-        if (error) {
-            *error = lock->error() == QLockFile::LockFailedError
-                         ? QStringLiteral("the data folder %1 is in use by another orvix-server "
-                                          "(process %2)")
-                               .arg(folder.root())
-                               .arg(pid)
-                         : QStringLiteral("cannot lock the data folder %1").arg(folder.root());
-        }
+    // clears at start.
+    auto lock = std::make_unique<FolderLock>();
+    QString reason;
+    if (!lock->acquire(folder.lockPath(), &reason)) {
+        if (error)
+            *error = QStringLiteral("the data folder %1 is %2").arg(folder.root(), reason);
         return false;
     }
     m_lock = std::move(lock);

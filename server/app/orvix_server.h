@@ -6,10 +6,9 @@
 
 #include <memory>
 
-class QLockFile;
-
 namespace orvix::server {
 
+class FolderLock;
 class OrvixHttpServer;
 class UploadService;
 class UploadServer;
@@ -49,7 +48,7 @@ public:
 private:
     bool lockDataFolder(QString* error);
 
-    std::unique_ptr<QLockFile> m_lock; // released last
+    std::unique_ptr<FolderLock> m_lock; // released last
     ServerContext m_context;
     ServerLimits m_limits;
     RouteTable m_routes;

@@ -19,10 +19,12 @@ bool DataFolder::prepare(QString* error) const {
     }
     // Only the serving process writes staging files, and it holds the folder's lock: files that
     // are still there at its start were left by a process that died in the middle of an upload.
-    // Only files of this program's own naming are touched.
+    // Only entries of this program's own naming are touched: staged files ("stage-") and links
+    // made before they are renamed into the tree ("link-", which point nowhere from here).
     QDir staging(stagingDir());
     for (const QFileInfo& file :
-         staging.entryInfoList({QStringLiteral("stage-*")}, QDir::Files | QDir::Hidden)) {
+         staging.entryInfoList({QStringLiteral("stage-*"), QStringLiteral("link-*")},
+                               QDir::Files | QDir::System | QDir::Hidden)) {
         QFile::remove(file.absoluteFilePath());
     }
     return true;

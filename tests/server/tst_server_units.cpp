@@ -482,12 +482,13 @@ void TestServerUnits::dataFolderForServeAndForAdmin() {
     // the folder's lock, so no other process can be writing one.
     for (const char* name : {"/stage-old", "/stage-recent", "/keep.txt"})
         QVERIFY(writeFile(folder.stagingDir() + QLatin1String(name), "x"));
+    QVERIFY(QFile::link(u"x.sml"_s, folder.stagingDir() + u"/link-dangling"_s));
     QFile old(folder.stagingDir() + u"/stage-old"_s);
     QVERIFY(
         old.open(QIODevice::ReadWrite) &&
         old.setFileTime(QDateTime::currentDateTimeUtc().addDays(-2), QFile::FileModificationTime));
     QVERIFY(folder.prepare(nullptr));
-    QCOMPARE(QDir(folder.stagingDir()).entryList(QDir::Files), words("keep.txt"));
+    QCOMPARE(QDir(folder.stagingDir()).entryList(QDir::Files | QDir::System), words("keep.txt"));
     // A server makes the database; an admin command then opens it, and leaves staging alone.
     {
         ServerConfig config;
