@@ -14,8 +14,9 @@ struct ServerLimits {
     qint64 maxBodyBytes = qint64(8) * 1024 * 1024;
     // Bodies being received on all connections together (503 for a body that does not fit).
     qint64 bodyBudgetBytes = qint64(128) * 1024 * 1024;
-    // From the first byte of a request to its last (408 after). A body gets this much more time
-    // per bodyBytesPerSecond of its length, so that a large registration on a slow line arrives.
+    // From the first byte of a request to its last (408 after). A body earns a second more for
+    // every bodyBytesPerSecond of it that has arrived, so that a large registration on a slow line
+    // gets through while a body that does not come earns nothing.
     int requestTimeoutMs = 30000;
     qint64 bodyBytesPerSecond = 64 * 1024;
     // A connection that waits for a request (fresh or after a reply) is closed after this long.

@@ -134,6 +134,10 @@ void HttpConnection::pump() {
 }
 
 bool HttpConnection::readHead() {
+    // A peer that sends requests without reading the replies waits until it has read them:
+    // the next request is not read while a window of replies waits to be sent.
+    if (m_socket->bytesToWrite() >= kSendWindow)
+        return false;
     readInput();
     if (!m_requestStarted) {
         // Blank lines in front of a request are allowed (some clients end a body with one).
@@ -145,6 +149,7 @@ bool HttpConnection::readHead() {
             return false;
         // The first byte of a request: from now on the request has to arrive in time.
         m_requestStarted = true;
+        m_requestStartMs = nowMs();
         m_requestDeadline.setRemainingTime(m_limits.requestTimeoutMs);
         armTimer();
     }
@@ -176,10 +181,6 @@ bool HttpConnection::readHead() {
             return false;
         }
         m_reserved = m_head.contentLength;
-        // A large body gets the time it needs at a modest rate on top of the usual deadline.
-        const qint64 rate = qMax<qint64>(1, m_limits.bodyBytesPerSecond);
-        m_requestDeadline.setRemainingTime(m_requestDeadline.remainingTime() +
-                                           m_head.contentLength * 1000 / rate);
         if (m_head.expectContinue && m_head.minorVersion == 1 && m_input.isEmpty())
             m_socket->write(ReplyWriter::statusLine(100) + "\r\n");
     }
@@ -209,6 +210,14 @@ bool HttpConnection::readBody() {
             return false;
         m_body += piece;
         need -= piece.size();
+    }
+    // A large body earns more time as it arrives, at a modest rate, on top of the usual
+    // deadline; one that does not come earns nothing.
+    const qint64 earnedMs = m_body.size() * 1000 / qMax<qint64>(1, m_limits.bodyBytesPerSecond);
+    const qint64 deadlineMs = m_requestStartMs + m_limits.requestTimeoutMs + earnedMs;
+    if (need > 0 && deadlineMs - nowMs() > m_requestDeadline.remainingTime()) {
+        m_requestDeadline.setRemainingTime(deadlineMs - nowMs());
+        armTimer();
     }
     if (need > 0)
         return true;
@@ -310,6 +319,8 @@ void HttpConnection::onBytesWritten() {
         break;
     case State::Head:
         armTimer();
+        if (m_socket->bytesToWrite() < kSendWindow)
+            pump(); // requests held back behind unread replies
         break;
     default:
         break;

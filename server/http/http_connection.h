@@ -96,6 +96,7 @@ private:
     QByteArray m_body;
     qint64 m_reserved = 0; // body bytes set aside in the budget
     QDeadlineTimer m_requestDeadline;
+    qint64 m_requestStartMs = 0;
     quint64 m_serial = 0;
     bool m_pumping = false;
     bool m_writeShut = false;

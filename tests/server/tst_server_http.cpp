@@ -106,7 +106,7 @@ private slots:
     void keepAliveAndClose();
     void deadlines();
     void connectionCaps();
-    void unreadFileStaysBounded();
+    void unreadRepliesStayBounded();
     void passwordChecksDoNotHoldUpTheServer();
     void passwordGuessersAreThrottled();
 };
@@ -460,7 +460,7 @@ void TestServerHttp::connectionCaps() {
     QVERIFY(QTest::qWaitFor([&] { return local[1]->readAll().endsWith("Not Found"); }));
 }
 
-void TestServerHttp::unreadFileStaysBounded() {
+void TestServerHttp::unreadRepliesStayBounded() {
     ServerFixture f;
     QVERIFY(f.running());
     f.addMember(u"kim"_s, u"pw"_s);
@@ -491,6 +491,25 @@ void TestServerHttp::unreadFileStaysBounded() {
     const QByteArray received = readAtLeast(reader, head.size() + bytes.size(), 60000);
     QCOMPARE(received.left(head.size()), head);
     QVERIFY(received.mid(head.size()) == bytes);
+
+    // Requests sent one after another by a peer that reads none of the replies: the server stops
+    // reading requests while a window of replies waits, and goes on when they are read.
+    const QByteArray html(60 * 1024, 'h');
+    f.server().routes().addPage(u"/big.php"_s, [&](const PageRequest&) {
+        return PageReply::page(QString::fromLatin1(html));
+    });
+    QTcpSocket piling;
+    piling.setReadBufferSize(16 * 1024);
+    QVERIFY(connectFrom(piling, f.httpPort()));
+    piling.write(getRequest(u"/big.php"_s).repeated(200));
+    QTRY_VERIFY(http.bufferedReplyBytes() > 0);
+    QVERIFY2(http.bufferedReplyBytes() <= 64 * 1024 + html.size(),
+             qPrintable(QString::number(http.bufferedReplyBytes())));
+    piling.setReadBufferSize(0);
+    const qsizetype replySize = ReplyWriter::page(200, html).size();
+    const QByteArray replies = readAtLeast(piling, 200 * replySize, 60000);
+    QCOMPARE(replies.size(), 200 * replySize);
+    QCOMPARE(replies.count("HTTP/1.1 200 OK\r\n"), 200);
 }
 
 void TestServerHttp::passwordChecksDoNotHoldUpTheServer() {
