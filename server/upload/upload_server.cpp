@@ -70,8 +70,11 @@ void UploadServer::shutdown() {
         receiver->abandon();
         delete receiver;
     }
-    // The database connection belongs to this thread.
+    // The database connection and the log's timer belong to this thread: they end here, before
+    // the server may be moved to another one.
     m_gate.reset();
+    delete m_refusals;
+    m_refusals = nullptr;
 }
 
 void UploadServer::acceptPending() {
