@@ -28,6 +28,7 @@ public:
 
     // Checks waiting or running.
     int pending() const { return m_pending; }
+    int threads() const { return m_pool.maxThreadCount(); }
     // Checks run to the end since the pool was made.
     qint64 completed() const { return m_completed; }
 

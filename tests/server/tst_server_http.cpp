@@ -108,6 +108,7 @@ private slots:
     void connectionCaps();
     void unreadRepliesStayBounded();
     void passwordChecksDoNotHoldUpTheServer();
+    void aMemberFindsAWorkerBesideGuessers();
     void passwordGuessersAreThrottled();
 };
 
@@ -520,7 +521,7 @@ void TestServerHttp::passwordChecksDoNotHoldUpTheServer() {
     // A stored hash that takes long to check (no password matches it).
     QVERIFY(f.context().members().add(
         u"slow"_s,
-        u"pbkdf2-sha256$400000$%1$%2"_s.arg(QString::fromLatin1(QByteArray(16, 's').toBase64()),
+        u"pbkdf2-sha256$200000$%1$%2"_s.arg(QString::fromLatin1(QByteArray(16, 's').toBase64()),
                                             QString::fromLatin1(QByteArray(32, 'k').toBase64())),
         {}, nullptr));
     QTcpSocket checking;
@@ -535,6 +536,45 @@ void TestServerHttp::passwordChecksDoNotHoldUpTheServer() {
     QVERIFY(
         QTest::qWaitFor([&] { return (received += checking.readAll()).endsWith("\r\n\r\n0"); }));
     QCOMPARE(received, HttpPeer::reply("0"));
+}
+
+void TestServerHttp::aMemberFindsAWorkerBesideGuessers() {
+    ServerConfig config;
+    config.limits.passwordCheckThreads = 2;
+    ServerFixture f(config);
+    QVERIFY(f.running());
+    QVERIFY(f.context().members().add(u"kim"_s, PasswordHasher(100).hash(u"pw"_s), {}, nullptr));
+    QVERIFY(f.context().members().add(
+        u"slow"_s,
+        u"pbkdf2-sha256$200000$%1$%2"_s.arg(QString::fromLatin1(QByteArray(16, 's').toBase64()),
+                                            QString::fromLatin1(QByteArray(32, 'k').toBase64())),
+        {}, nullptr));
+    // Three addresses that have guessed wrong before each send a slow guess: they share one
+    // worker and wait for it in turn ...
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::unique_ptr<QTcpSocket>> guessers;
+    std::vector<qint64> answeredAt;
+    for (int i = 2; i < 5; ++i) {
+        const QString from = u"127.0.0.%1"_s.arg(i);
+        QCOMPARE(login(f.httpPort(), u"kim"_s, u"wrong"_s + from, from), u"0"_s);
+        guessers.push_back(std::make_unique<QTcpSocket>());
+        QTcpSocket* socket = guessers.back().get();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [&answeredAt, &clock, socket] {
+            if (socket->readAll().endsWith("\r\n\r\n0"))
+                answeredAt.push_back(clock.elapsed());
+        });
+        QVERIFY(connectFrom(*socket, f.httpPort(), from));
+        socket->write(clientRequest(u"/android/pclogin.php"_s, "id=slow&password=x"));
+    }
+    QTest::qWait(50); // the guesses are in the server's queue
+    // ... while a member without failures is checked on the other worker at once, before any
+    // guess is answered.
+    QCOMPARE(login(f.httpPort(), u"kim"_s, u"pw"_s, u"127.0.0.9"_s), u"1</>0"_s);
+    const qint64 memberAnsweredAt = clock.elapsed();
+    QTRY_COMPARE_WITH_TIMEOUT(answeredAt.size(), size_t(3), 60000);
+    QVERIFY2(memberAnsweredAt < answeredAt.front(),
+             qPrintable(u"%1 %2"_s.arg(memberAnsweredAt).arg(answeredAt.front())));
 }
 
 void TestServerHttp::passwordGuessersAreThrottled() {

@@ -77,19 +77,44 @@ void LoginGuard::check(const QString& loginId, const QString& password,
         return;
     }
     ++waiting;
-    // Addresses with recent failures wait behind the others, the more failures the further. Among
-    // addresses without failures the newest check goes first: when a flood of new addresses
-    // arrives at once, a member logging in meanwhile does not wait for all of their first
-    // checks (each of which then counts as a failure and puts its address behind).
+    // Among addresses without failures the newest check goes first: when a flood of new
+    // addresses arrives at once, a member logging in meanwhile does not wait for all of their
+    // first checks (each of which then counts as a failure). Addresses with recent failures wait
+    // in a queue of their own, fewer failures first, and never take every worker: a member
+    // logging in beside a flood of guesses finds one free.
     const int failures = m_throttle.addressFailures(address, now);
-    if (m_pool.pending() == 0)
-        m_sequence = 0;
-    const int priority = failures > 0 ? -qMin(failures, 1000) : 1 + (m_sequence++ % (1 << 30));
     const bool known = member.has_value();
-    m_pool.check(password, storedHash, priority,
-                 [this, loginId, password, storedHash, address, known, done](bool match) {
-                     finished(loginId, password, storedHash, address, known, match, done);
-                 });
+    auto whenChecked = [this, loginId, password, storedHash, address, known, done](bool match) {
+        finished(loginId, password, storedHash, address, known, match, done);
+    };
+    if (failures == 0) {
+        if (m_pool.pending() == 0)
+            m_sequence = 0;
+        m_pool.check(password, storedHash, 1 + (m_sequence++ % (1 << 30)), whenChecked);
+        return;
+    }
+    m_suspects.append(SuspectCheck{failures, password, storedHash, std::move(whenChecked)});
+    startSuspects();
+}
+
+void LoginGuard::startSuspects() {
+    const int workers = qMax(1, m_pool.threads() - 1);
+    while (m_suspectsRunning < workers && !m_suspects.isEmpty()) {
+        // The one with the fewest failures, the earliest of those.
+        qsizetype next = 0;
+        for (qsizetype i = 1; i < m_suspects.size(); ++i) {
+            if (m_suspects[i].failures < m_suspects[next].failures)
+                next = i;
+        }
+        SuspectCheck check = m_suspects.takeAt(next);
+        ++m_suspectsRunning;
+        m_pool.check(check.password, check.storedHash, 0,
+                     [this, whenChecked = std::move(check.done)](bool match) {
+                         --m_suspectsRunning;
+                         whenChecked(match);
+                         startSuspects();
+                     });
+    }
 }
 
 void LoginGuard::finished(const QString& loginId, const QString& password,

@@ -5,6 +5,7 @@
 #include "server/storage/password_check_pool.h"
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -19,8 +20,10 @@ class ServerContext;
 // - a pair (stored hash, password) checked before is answered from the context's
 //   PasswordVerifier for one HMAC, and is never throttled: a client waiting for the phone repeats
 //   its login every 100 ms;
-// - any other check is a full PBKDF2 on the worker pool, ordered so that addresses with fewer
-//   recent failures go first (an IPv6 /64 counts as one address);
+// - any other check is a full PBKDF2 on a worker pool; the checks of addresses with recent
+//   failures (an IPv6 /64 counts as one address) wait in a queue of their own, fewer failures
+//   first, and never take every worker, so that a member logging in finds one free beside a
+//   flood of guesses;
 // - during a back-off of the ID or of the address (LoginThrottle), or while the address already
 //   has its number of checks waiting, the answer is "wrong" without a check, given when the
 //   back-off ends (loginRefusalDelayMs at most);
@@ -39,8 +42,6 @@ public:
     void check(const QString& loginId, const QString& password,
                const std::optional<MemberRecord>& member, const QString& address, Done done);
 
-    const PasswordCheckPool& pool() const { return m_pool; }
-
     static qint64 nowMs();
     // What failures are counted by for an address: the address, or an IPv6 address's /64.
     static QString throttleKey(const QString& address);
@@ -50,12 +51,22 @@ private:
     // that depend on the ID (so a repeated guess is remembered like one for a member) and on a
     // key that exists only in this process.
     QString standInHash(const QString& loginId) const;
+    void startSuspects();
     void finished(const QString& loginId, const QString& password, const QString& storedHash,
                   const QString& address, bool known, bool match, const Done& done);
 
     ServerContext& m_context;
     LoginThrottle m_throttle;
     PasswordCheckPool m_pool;
+    // Checks of addresses with recent failures, waiting for a worker of their own.
+    struct SuspectCheck {
+        int failures = 0;
+        QString password;
+        QString storedHash;
+        std::function<void(bool)> done;
+    };
+    QList<SuspectCheck> m_suspects;
+    int m_suspectsRunning = 0;
     QHash<QString, int> m_checksByAddress;
     int m_maxChecksPerAddress;
     int m_maxRefusalDelayMs;
