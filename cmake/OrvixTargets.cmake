@@ -14,13 +14,43 @@ function(orvix_target_defaults target)
     endif()
 endfunction()
 
-# orvix_add_library(name SOURCES ... LIBS ...): one static library per subsystem.
+# orvix_add_library(name SOURCES ... LIBS ... [FOLDER folder]): one static library per subsystem.
+#
+# The headers among the sources are the library's public interface, and the only headers other
+# targets can reach: each is linked into an include root of the library's own as
+# "<folder>/<path>.h", where <folder> is the source folder below src/ (FOLDER overrides it; an
+# empty folder puts the headers at the root). Only the library and what links it see that root,
+# so a file that includes a header of a library it may not use fails to compile. src/ itself is
+# no include path.
 function(orvix_add_library name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "FOLDER" "SOURCES;LIBS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
     orvix_target_defaults(${name})
+    if(NOT DEFINED ARG_FOLDER)
+        string(FIND "${CMAKE_CURRENT_SOURCE_DIR}/" "${PROJECT_SOURCE_DIR}/src/" at)
+        if(NOT at EQUAL 0)
+            return() # outside src/ (test helpers): users reach its headers their own way
+        endif()
+        file(RELATIVE_PATH ARG_FOLDER ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+    endif()
+    set(root ${PROJECT_BINARY_DIR}/include-roots/${name})
+    file(REMOVE_RECURSE ${root})
+    foreach(source IN LISTS ARG_SOURCES)
+        if(NOT source MATCHES "\\.h$")
+            continue()
+        endif()
+        get_filename_component(source ${source} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+        file(RELATIVE_PATH header ${CMAKE_CURRENT_SOURCE_DIR} ${source})
+        if(NOT ARG_FOLDER STREQUAL "")
+            set(header ${ARG_FOLDER}/${header})
+        endif()
+        get_filename_component(folder ${root}/${header} DIRECTORY)
+        file(MAKE_DIRECTORY ${folder})
+        file(CREATE_LINK ${source} ${root}/${header} SYMBOLIC)
+    endforeach()
+    file(MAKE_DIRECTORY ${root})
+    target_include_directories(${name} PUBLIC ${root})
 endfunction()
 
 # The environment every test runs in: headless, no real home, sanitizer options.

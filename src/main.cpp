@@ -1,3 +1,4 @@
+#include "app/configuration.h"
 #include "app/orvix_win_app.h"
 #include "document_templates.h"
 #include "platform/qt_sound_player.h"
@@ -7,6 +8,7 @@
 #include "platform/web_engine_browser.h"
 
 #include <QApplication>
+#include <QProcessEnvironment>
 
 int main(int argc, char* argv[]) {
     // The embedded browser shares its graphics context with the windows.
@@ -17,6 +19,11 @@ int main(int argc, char* argv[]) {
     // The program ends when its main window closes after the end of the session, not when the
     // last visible window closes (the login dialog is one).
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // The environment is read here, once; everything else gets the values from the application
+    // object.
+    const orvix::Configuration configuration =
+        orvix::Configuration::fromEnvironment(QProcessEnvironment::systemEnvironment());
 
     orvix::SystemEnvironment environment;
     orvix::QtUiServices ui;
@@ -29,7 +36,7 @@ int main(int argc, char* argv[]) {
         return std::make_unique<orvix::WebEngineBrowser>(parent);
     };
 
-    orvix::COrvixWinApp app(services);
+    orvix::COrvixWinApp app(services, configuration);
     orvix::registerDocumentTemplates(app);
     if (!app.InitInstance(QApplication::arguments()))
         return app.exitCode();

@@ -9,6 +9,8 @@
 
 #include "net/orvi_http.h"
 #include "net/orvi_upload.h"
+#include "net/reply_notice.h"
+#include "net/upload_notice.h"
 #include "platform/message_target.h"
 
 #include <QCoreApplication>
@@ -73,13 +75,15 @@ public:
     int replies = 0;
     int progress = 0;
     bool finished = false;
-    int onMessage(int message, WParam wParam, LParam) override {
-        if (message == Msg::Reply)
+    int onMessage(int message, WParam wParam, LParam lParam) override {
+        if (ReplyNotice::from(message, wParam, lParam)) {
             ++replies;
-        else if (message == Msg::Upload && wParam == UploadStep::Progress)
-            ++progress;
-        else if (message == Msg::Upload && wParam == UploadStep::Finished)
-            finished = true;
+        } else if (const auto notice = UploadNotice::from(message, wParam, lParam)) {
+            if (notice->kind == UploadNotice::Kind::Progress)
+                ++progress;
+            else if (notice->kind == UploadNotice::Kind::Finished)
+                finished = true;
+        }
         return 1;
     }
 };
@@ -114,7 +118,6 @@ void roundTrips(Peer& peer, QThread& peerThread, int count, const QByteArray& bo
 }
 
 void upload(Peer& peer, const QString& path, qint64 size, int pauseMs) {
-    qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(peer.server.serverPort()));
     Owner owner;
     // A 10 ms timer on the window thread: how late it fires shows how busy the thread is.
     QElapsedTimer tick;
@@ -133,8 +136,8 @@ void upload(Peer& peer, const QString& path, qint64 size, int pauseMs) {
     QElapsedTimer clock;
     clock.start();
     timer.start();
-    up->Start(QStringLiteral("127.0.0.1"), QStringLiteral("bench"), QStringLiteral("file.bin"),
-              path, &owner);
+    up->Start(QStringLiteral("127.0.0.1"), peer.server.serverPort(), QStringLiteral("bench"),
+              QStringLiteral("file.bin"), path, &owner);
     waitFor([&] { return owner.finished; });
     const double seconds = clock.nsecsElapsed() / 1e9;
     timer.stop();

@@ -13,7 +13,7 @@ constexpr int kIconPixels = 32;
 
 } // namespace
 
-orvix::DialogTemplate CAboutDlg::dialogTemplate() {
+DialogTemplate CAboutDlg::dialogTemplate() {
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.caption = QStringLiteral("OrvixWin 정보");
@@ -33,7 +33,7 @@ orvix::DialogTemplate CAboutDlg::dialogTemplate() {
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : TemplateDialog(dialogTemplate(), parent) {
-    const QIcon icon = orvix::res::icon(orvix::res::ProgramIcon);
+    const QIcon icon = res::icon(res::ProgramIcon);
     setWindowIcon(icon);
     if (auto* picture = control<QLabel>(IconId)) {
         picture->setPixmap(icon.pixmap(kIconPixels, kIconPixels));

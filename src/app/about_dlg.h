@@ -5,7 +5,7 @@
 namespace orvix {
 
 // The About box: the program's icon, name and version, and the maker's notice.
-class CAboutDlg : public orvix::TemplateDialog {
+class CAboutDlg : public TemplateDialog {
     Q_OBJECT
 public:
     static constexpr int ResourceId = 100;
@@ -15,7 +15,7 @@ public:
 
     explicit CAboutDlg(QWidget* parent = nullptr);
 
-    static orvix::DialogTemplate dialogTemplate();
+    static DialogTemplate dialogTemplate();
 };
 
 } // namespace orvix

@@ -2,12 +2,12 @@
 
 namespace orvix {
 
-FeatureFrame::FeatureFrame(COrvixWinApp::Window which, Caption caption, const QRect& geometry,
-                           QWidget* parent)
+FeatureFrame::FeatureFrame(COrvixWinApp::Window which, Caption caption, const QString& title,
+                           const QRect& geometry, QWidget* parent)
     : FrameWindow(caption, parent) {
+    setWindowTitle(title);
     placeAt(geometry.x(), geometry.y(), geometry.width(), geometry.height());
-    if (auto* app = COrvixWinApp::instance())
-        app->registerWindow(which, this);
+    COrvixWinApp::current().registerWindow(which, this);
 }
 
 } // namespace orvix

@@ -31,7 +31,7 @@ void CLauncherButton::drawPressed(QPainter& painter) const {
 int CLauncherButton::sendCommand() const {
     if (!m_owner)
         return 0;
-    return orvix::sendMessage(m_owner, orvix::Msg::LauncherCommand, m_number, 0);
+    return sendMessage(m_owner, Msg::LauncherCommand, m_number, 0);
 }
 
 } // namespace orvix

@@ -3,7 +3,7 @@
 #include "app/login_reply.h"
 #include "app/orvix_win_app.h"
 #include "app/ui_text.h"
-#include "net/orvi_http.h"
+#include "net/reply_notice.h"
 #include "platform/ui_services.h"
 
 #include <QCheckBox>
@@ -83,16 +83,17 @@ void CLoginDlg::LoginAction() {
         ok->setEnabled(true);
         return;
     }
-    // The login always goes to the built-in server; the reply names the session's server.
-    const QString server = m_app.builtInServerAddress();
-    COrviHttp::Send(server, m_app.toNarrow(server), QByteArrayLiteral("/android/pclogin.php"),
-                    QStringLiteral("id=%1&password=%2").arg(id, password), this);
+    // Until an admitted login names the session's server, the session's server address is the
+    // built-in one: every login request goes there.
+    m_app.sendRequest(QByteArrayLiteral("/android/pclogin.php"),
+                      QStringLiteral("id=%1&password=%2").arg(id, password), this);
 }
 
-int CLoginDlg::onMessage(int message, WParam, LParam lParam) {
-    if (message != Msg::Reply || m_ended)
+int CLoginDlg::onMessage(int message, WParam wParam, LParam lParam) {
+    const auto reply = ReplyNotice::from(message, wParam, lParam);
+    if (!reply || m_ended)
         return 0;
-    OnReply(reinterpret_cast<COrviHttp*>(lParam)->replyText());
+    OnReply(reply->text());
     return 1;
 }
 
@@ -122,16 +123,7 @@ void CLoginDlg::OnReply(const QString& text) {
         break;
     }
 
-    m_app.StoreLoginResult(id, password, reply.deviceId, reply.memberNumber, m_remember,
-                           reply.imageServerAddress, reply.photoMarker);
-    SessionRecord& session = m_app.session();
-    session.storeNumber = reply.storeNumber;
-    session.latestVersionCode = reply.latestVersionCode;
-    session.latestVersionName = reply.latestVersionName;
-    m_app.setServerAddress(reply.serverAddress);
-    session.reservedField11 = reply.reservedField11;
-    session.reservedField12 = reply.reservedField12;
-    session.minimumVersionCode = reply.minimumVersionCode;
+    m_app.StoreLoginResult(reply, id, password, m_remember);
     finish(DialogResult::Ok);
 }
 

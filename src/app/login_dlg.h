@@ -13,7 +13,7 @@ class COrvixWinApp;
 // server, repeats the request every 100 ms while the member's phone has not agreed to PC use,
 // and on admission hands the reply to the application object and ends with OK. A refusal or
 // Cancel ends it with Cancel.
-class CLoginDlg : public orvix::TemplateDialog, public orvix::MessageTarget {
+class CLoginDlg : public TemplateDialog, public MessageTarget {
     Q_OBJECT
 public:
     // The one-character password the service gives a member whose password must be changed on
@@ -27,11 +27,11 @@ public:
     static constexpr int PasswordEdit = 1005;
     static constexpr int RememberBox = 1007;
 
-    static orvix::DialogTemplate dialogTemplate();
+    static DialogTemplate dialogTemplate();
 
     explicit CLoginDlg(COrvixWinApp& app, QWidget* parent = nullptr);
 
-    int onMessage(int message, orvix::WParam wParam, orvix::LParam lParam) override;
+    int onMessage(int message, WParam wParam, LParam lParam) override;
 
     bool isRepeating() const { return m_repeat.isActive(); }
 

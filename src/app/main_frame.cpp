@@ -3,7 +3,7 @@
 #include "app/orvix_win_app.h"
 #include "app/orvix_win_view.h"
 #include "app/ui_text.h"
-#include "net/orvi_http.h"
+#include "net/reply_notice.h"
 #include "platform/frame_window.h"
 #include "platform/resources.h"
 
@@ -26,8 +26,8 @@ CMainFrame::CMainFrame(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(orvix::uiText(orvix::UiRow::Product, orvix::StoreTextColumn));
-    setWindowIcon(orvix::res::icon(orvix::res::ProgramIcon));
+    setWindowTitle(uiText(UiRow::Product, StoreTextColumn));
+    setWindowIcon(res::icon(res::ProgramIcon));
     setCentralWidget(m_view);
     setGeometry(QRect(initialPosition(FrameWindow::workAreaWidth()), QSize(Width, Height)));
     connect(m_view, &COrvixWinView::exitRequested, this, &CMainFrame::OnExitRequested);
@@ -70,17 +70,18 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::SendEndOfSession() {
-    const orvix::SessionRecord& session = COrvixWinApp::current().session();
+    const COrvixWinApp& application = COrvixWinApp::current();
     ++m_requestsSent;
-    orvix::COrviHttp::Send(session.serverAddress, session.serverAddressNarrow,
-                           QByteArrayLiteral("/android/closeusepc.php"),
-                           QStringLiteral("deviceid=%1").arg(session.deviceId), this);
+    application.sendRequest(QByteArrayLiteral("/android/closeusepc.php"),
+                            QStringLiteral("deviceid=%1").arg(application.session().deviceId),
+                            this);
 }
 
-int CMainFrame::onMessage(int message, orvix::WParam, orvix::LParam) {
-    if (message != orvix::Msg::Reply)
+int CMainFrame::onMessage(int message, WParam wParam, LParam lParam) {
+    if (!ReplyNotice::from(message, wParam, lParam))
         return 0;
-    // Any reply ends the session; a second reply (after a repeated Close) finds it ended.
+    // Any reply ends the session, whatever its text; a second reply (after a repeated Close) finds
+    // it ended.
     if (m_ended)
         return 1;
     m_ended = true;

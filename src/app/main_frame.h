@@ -11,7 +11,7 @@ class COrvixWinView;
 // The main window: a small frame around the launcher. Minimising it hides the feature windows;
 // closing it first ends the member's PC session on the server and only closes for good when the
 // server has answered.
-class CMainFrame : public QMainWindow, public orvix::MessageTarget {
+class CMainFrame : public QMainWindow, public MessageTarget {
     Q_OBJECT
 public:
     static constexpr int Width = 500;
@@ -34,7 +34,7 @@ public:
     int endOfSessionRequests() const { return m_requestsSent; }
 
     // The reply to the end-of-session request closes the window for good.
-    int onMessage(int message, orvix::WParam wParam, orvix::LParam lParam) override;
+    int onMessage(int message, WParam wParam, LParam lParam) override;
 
 signals:
     // The server answered the end-of-session request and the window has closed: the program

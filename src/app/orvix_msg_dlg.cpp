@@ -16,16 +16,13 @@ const QString kDefaultFace = QStringLiteral("돋움체");
 
 // The face of the store text column in the session's font table.
 QString noticeFace() {
-    const COrvixWinApp* app = COrvixWinApp::instance();
-    if (!app)
-        return kDefaultFace;
-    const QString face = app->session().fontTable.value(orvix::StoreTextColumn);
+    const QString face = COrvixWinApp::current().session().fontTable.value(StoreTextColumn);
     return face.isEmpty() ? kDefaultFace : face;
 }
 
 } // namespace
 
-orvix::DialogTemplate COrvixMsgDlg::dialogTemplate() {
+DialogTemplate COrvixMsgDlg::dialogTemplate() {
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.size = QSize(222, 88);
@@ -42,7 +39,7 @@ orvix::DialogTemplate COrvixMsgDlg::dialogTemplate() {
 
 COrvixMsgDlg::COrvixMsgDlg(QWidget* parent)
     : TemplateDialog(dialogTemplate(), parent) {
-    setWindowTitle(orvix::uiText(orvix::UiRow::NoticeTitle, orvix::StoreTextColumn));
+    setWindowTitle(uiText(UiRow::NoticeTitle, StoreTextColumn));
     QFont font(noticeFace());
     font.setPixelSize(16);
     font.setWeight(QFont::Normal);

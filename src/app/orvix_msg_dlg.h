@@ -6,7 +6,7 @@ namespace orvix {
 
 // The program's own notice box: a read-only text with OK and Cancel, in a font of its own and
 // always titled in the store text column. Its mode chooses the buttons.
-class COrvixMsgDlg : public orvix::TemplateDialog {
+class COrvixMsgDlg : public TemplateDialog {
     Q_OBJECT
 public:
     static constexpr int ResourceId = 105;
@@ -23,7 +23,7 @@ public:
     int mode() const { return m_mode; }
     const QString& message() const { return m_message; }
 
-    static orvix::DialogTemplate dialogTemplate();
+    static DialogTemplate dialogTemplate();
 
 private:
     QString m_message;

@@ -3,9 +3,12 @@
 #include "app/about_dlg.h"
 #include "app/fonts.h"
 #include "app/login_dlg.h"
+#include "app/login_reply.h"
 #include "app/settings_file.h"
 #include "app/ui_text.h"
 #include "imaging/dib_picture.h"
+#include "net/orvi_http.h"
+#include "net/orvi_upload.h"
 #include "net/url_download.h"
 #include "platform/browser_control.h"
 #include "platform/environment.h"
@@ -21,33 +24,26 @@
 namespace orvix {
 
 namespace {
-COrvixWinApp* g_instance = nullptr;
+COrvixWinApp* g_current = nullptr;
 }
 
-COrvixWinApp::COrvixWinApp(Services services, QObject* parent)
+COrvixWinApp::COrvixWinApp(Services services, Configuration configuration, QObject* parent)
     : QObject(parent)
-    , m_services(std::move(services)) {
+    , m_services(std::move(services))
+    , m_configuration(std::move(configuration)) {
     Q_ASSERT(m_services.environment && m_services.ui && m_services.sound);
-    g_instance = this;
+    g_current = this;
+    setServerAddress(m_configuration.serverAddress);
 }
 
 COrvixWinApp::~COrvixWinApp() {
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-COrvixWinApp* COrvixWinApp::instance() {
-    return g_instance;
+    if (g_current == this)
+        g_current = nullptr;
 }
 
 COrvixWinApp& COrvixWinApp::current() {
-    Q_ASSERT(g_instance);
-    return *g_instance;
-}
-
-QString COrvixWinApp::builtInServerAddress() const {
-    const QString configured = qEnvironmentVariable("ORVIX_SERVER").trimmed();
-    return configured.isEmpty() ? DefaultServerAddress : configured;
+    Q_ASSERT(g_current);
+    return *g_current;
 }
 
 void COrvixWinApp::setServerAddress(const QString& address) {
@@ -56,14 +52,22 @@ void COrvixWinApp::setServerAddress(const QString& address) {
     m_session.serverAddressNarrow = toNarrow(address).left(1023);
 }
 
-void COrvixWinApp::AddDocTemplate(orvix::DocumentTemplate documentTemplate) {
+void COrvixWinApp::AddDocTemplate(DocumentTemplate documentTemplate) {
     m_templates.push_back(std::move(documentTemplate));
 }
 
 QWidget* COrvixWinApp::OpenDocumentFile(std::size_t templateIndex) {
     if (templateIndex >= m_templates.size() || !m_templates[templateIndex].createFrame)
         return nullptr;
-    return m_templates[templateIndex].createFrame();
+    QWidget* window = m_templates[templateIndex].createFrame();
+    if (window)
+        m_templateWindows[templateIndex] = window;
+    return window;
+}
+
+QWidget* COrvixWinApp::documentWindow(std::size_t templateIndex) const {
+    const auto it = m_templateWindows.find(templateIndex);
+    return it == m_templateWindows.end() ? nullptr : it->second.data();
 }
 
 void COrvixWinApp::EndProcess(int code) {
@@ -77,51 +81,43 @@ bool COrvixWinApp::InitInstance(const QStringList& arguments) {
     // A file named on the command line is not opened: the program always starts empty.
     Q_UNUSED(arguments);
 
-    setServerAddress(builtInServerAddress());
-    m_session.fontTable = orvix::defaultFontTable();
-    orvix::installFontSubstitutes();
+    setServerAddress(m_configuration.serverAddress);
+    m_session.fontTable = defaultFontTable();
+    installFontSubstitutes();
 
     // The working folder; a failure to create it shows later, where its files are used.
     m_session.workFolder = environment().documentsFolder() + QStringLiteral("/OrvixWin");
     QDir().mkpath(m_session.workFolder);
 
-    m_session.country = orvix::countryCodeFor(environment().countryIsoCode());
+    m_session.country = countryCodeFor(environment().countryIsoCode());
     ReadSettings();
 
     {
         CLoginDlg login(*this);
-        if (ui().runModal(login) != orvix::DialogResult::Ok)
+        if (ui().runModal(login) != DialogResult::Ok)
             return false;
     }
 
-    constexpr std::size_t kTemplateCount = 7;
-    if (m_templates.size() != kTemplateCount)
+    // Every kind of window must be there before the first opens.
+    if (m_templates.empty())
         return false;
-    for (const orvix::DocumentTemplate& documentTemplate : m_templates) {
+    for (const DocumentTemplate& documentTemplate : m_templates) {
         if (!documentTemplate.createFrame)
             return false;
     }
 
-    // The main window with its launcher, then the feature windows, all hidden; the store
-    // window (template 6) opens only when the member asks for it.
+    // The main window with its launcher, then the feature windows created at start, hidden.
     QWidget* mainFrame = OpenDocumentFile(0);
     if (!mainFrame || m_endRequested) // the launcher's upgrade prompt may end the program
         return false;
-    for (std::size_t index : {1u, 2u, 3u, 4u, 6u}) {
+    for (std::size_t index = 1; index < m_templates.size(); ++index) {
+        if (!m_templates[index].createdAtStart)
+            continue;
         QWidget* frame = OpenDocumentFile(index);
         if (!frame)
             return false;
         frame->hide();
     }
-    const int country = m_session.country;
-    if (auto* list = window(Window::PostListFrame))
-        list->setWindowTitle(orvix::uiText(orvix::UiRow::Square, country));
-    if (auto* post = window(Window::PostFrame))
-        post->setWindowTitle(orvix::uiText(orvix::UiRow::Square, country));
-    if (auto* image = window(Window::ImageFrame))
-        image->setWindowTitle(QStringLiteral("사진보기"));
-    if (auto* editor = window(Window::ContentFrame))
-        editor->setWindowTitle(orvix::uiText(orvix::UiRow::ContentEditor, country));
 
     LoadMemberPhoto();
 
@@ -131,10 +127,24 @@ bool COrvixWinApp::InitInstance(const QStringList& arguments) {
     return true;
 }
 
-std::unique_ptr<orvix::BrowserControl> COrvixWinApp::createBrowser(QWidget* parent) const {
+std::unique_ptr<BrowserControl> COrvixWinApp::createBrowser(QWidget* parent) const {
     if (!m_services.makeBrowser)
         return nullptr;
     return m_services.makeBrowser(parent);
+}
+
+COrviHttp* COrvixWinApp::sendRequest(const QByteArray& scriptPath, const QString& body,
+                                     QObject* owner) const {
+    return COrviHttp::Send(m_session.serverAddress, m_session.serverAddressNarrow, scriptPath, body,
+                           owner);
+}
+
+COrviUpload* COrvixWinApp::startUpload(const QString& targetFolder, const QString& targetName,
+                                       const QString& localPath, QObject* owner) const {
+    auto* upload = new COrviUpload;
+    upload->Start(m_session.imageServerAddress, m_configuration.uploadPort, targetFolder,
+                  targetName, localPath, owner);
+    return upload;
 }
 
 QByteArray COrvixWinApp::toNarrow(const QString& text) const {
@@ -150,52 +160,58 @@ QString COrvixWinApp::settingsPath() const {
 }
 
 void COrvixWinApp::ReadSettings() {
-    const auto records = orvix::SettingsFile::read(settingsPath());
+    const auto records = SettingsFile::read(settingsPath());
     if (!records)
         return;
     auto remembered = [this](const QByteArray& record) {
-        return record == orvix::SettingsFile::NothingRemembered ? QString() : fromNarrow(record);
+        return record == SettingsFile::NothingRemembered ? QString() : fromNarrow(record);
     };
     m_session.memberId = remembered(records->id);
     m_session.password = remembered(records->password);
 }
 
-void COrvixWinApp::StoreLoginResult(const QString& memberId, const QString& password,
-                                    const QString& deviceId, const QString& memberNumber,
-                                    int remember, const QString& imageServerAddress,
-                                    const QString& photoMarker) {
+void COrvixWinApp::StoreLoginResult(const LoginReply& reply, const QString& memberId,
+                                    const QString& password, int remember) {
     m_session.memberId = memberId;
     m_session.password = password;
-    m_session.deviceId = deviceId;
-    m_session.memberNumber = memberNumber;
-    m_session.imageServerAddress = imageServerAddress;
+    m_session.deviceId = reply.deviceId;
+    m_session.memberNumber = reply.memberNumber;
+    m_session.imageServerAddress = reply.imageServerAddress;
 
-    QByteArray id = orvix::SettingsFile::NothingRemembered;
-    QByteArray secret = orvix::SettingsFile::NothingRemembered;
+    QByteArray id = SettingsFile::NothingRemembered;
+    QByteArray secret = SettingsFile::NothingRemembered;
     if (remember != 0) {
         id = toNarrow(memberId);
         secret = toNarrow(password);
     }
     // The login goes on whether or not the file could be written: only the next start-up
     // reads it.
-    orvix::SettingsFile::write(settingsPath(), id, secret);
+    SettingsFile::write(settingsPath(), id, secret);
 
-    if (photoMarker == QLatin1String("0")) {
+    if (reply.photoMarker == QLatin1String("0")) {
         m_session.memberPhotoPath.clear();
         useDefaultMemberPicture();
-        return;
+    } else {
+        m_session.memberPhotoPath =
+            m_session.workFolder + QStringLiteral("/mem%1.jpg").arg(reply.memberNumber);
+        // A failed download is handled when the photo is loaded: the default picture stands in.
+        DownloadUrl(QStringLiteral("http://%1/image/memberphoto/mem%2.jpg")
+                        .arg(reply.imageServerAddress, reply.memberNumber),
+                    m_session.memberPhotoPath);
     }
-    m_session.memberPhotoPath =
-        m_session.workFolder + QStringLiteral("/mem%1.jpg").arg(memberNumber);
-    // A failed download is handled when the photo is loaded: the default picture stands in.
-    orvix::DownloadUrl(QStringLiteral("http://%1/image/memberphoto/mem%2.jpg")
-                           .arg(imageServerAddress, memberNumber),
-                       m_session.memberPhotoPath);
+
+    m_session.storeNumber = reply.storeNumber;
+    m_session.latestVersionCode = reply.latestVersionCode;
+    m_session.latestVersionName = reply.latestVersionName;
+    setServerAddress(reply.serverAddress);
+    m_session.reservedField11 = reply.reservedField11;
+    m_session.reservedField12 = reply.reservedField12;
+    m_session.minimumVersionCode = reply.minimumVersionCode;
 }
 
 void COrvixWinApp::LoadMemberPhoto() {
     if (!m_session.memberPhotoPath.isEmpty()) {
-        auto photo = std::make_unique<orvix::CDibPicture>();
+        auto photo = std::make_unique<CDibPicture>();
         if (photo->Load(m_session.memberPhotoPath)) {
             m_memberPhoto = std::move(photo);
             return;
@@ -207,7 +223,7 @@ void COrvixWinApp::LoadMemberPhoto() {
 
 void COrvixWinApp::useDefaultMemberPicture() {
     if (m_defaultMemberPicture.isNull())
-        m_defaultMemberPicture = orvix::res::bitmap(orvix::res::DefaultMemberPicture);
+        m_defaultMemberPicture = res::bitmap(res::DefaultMemberPicture);
 }
 
 void COrvixWinApp::PlayNotificationSound() {
@@ -218,15 +234,16 @@ void COrvixWinApp::registerWindow(Window which, QWidget* window) {
     m_windows[which] = window;
 }
 
-void COrvixWinApp::setAction(Action action, std::function<void()> run) {
+void COrvixWinApp::setAction(Action action, ActionHandler run) {
     m_actions[action] = std::move(run);
 }
 
-bool COrvixWinApp::runAction(Action action) const {
+bool COrvixWinApp::runAction(Action action, const QVariant& argument) const {
     auto it = m_actions.find(action);
     if (it == m_actions.end() || !it->second)
         return false;
-    it->second();
+    const ActionHandler run = it->second; // the handler may register another in its place
+    run(argument);
     return true;
 }
 

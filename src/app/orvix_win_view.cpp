@@ -1,5 +1,6 @@
 #include "app/orvix_win_view.h"
 
+#include "app/new_document_command.h"
 #include "app/orvix_win_app.h"
 #include "app/ui_text.h"
 #include "app/upgrade_dlg.h"
@@ -23,38 +24,29 @@ using Action = COrvixWinApp::Action;
 
 struct ButtonLayout {
     int number;
-    orvix::UiRow name;
+    UiRow name;
     int normal;
     int pressed;
 };
 
 // The strip from left to right; every picture is as large as its button.
 constexpr std::array kButtonLayouts{
-    ButtonLayout{COrvixWinView::Chatting, orvix::UiRow::Chatting, orvix::res::LauncherChatting,
-                 orvix::res::LauncherChattingPressed},
-    ButtonLayout{COrvixWinView::Square, orvix::UiRow::SquareButton, orvix::res::LauncherSquare,
-                 orvix::res::LauncherSquarePressed},
-    ButtonLayout{COrvixWinView::Story, orvix::UiRow::Story, orvix::res::LauncherStory,
-                 orvix::res::LauncherStoryPressed},
-    ButtonLayout{COrvixWinView::Information, orvix::UiRow::MyInformation,
-                 orvix::res::LauncherInformation, orvix::res::LauncherInformationPressed},
-    ButtonLayout{COrvixWinView::AddStore, orvix::UiRow::AddStore, orvix::res::LauncherAddStore,
-                 orvix::res::LauncherAddStorePressed},
+    ButtonLayout{COrvixWinView::Chatting, UiRow::Chatting, res::LauncherChatting,
+                 res::LauncherChattingPressed},
+    ButtonLayout{COrvixWinView::Square, UiRow::SquareButton, res::LauncherSquare,
+                 res::LauncherSquarePressed},
+    ButtonLayout{COrvixWinView::Story, UiRow::Story, res::LauncherStory, res::LauncherStoryPressed},
+    ButtonLayout{COrvixWinView::Information, UiRow::MyInformation, res::LauncherInformation,
+                 res::LauncherInformationPressed},
+    ButtonLayout{COrvixWinView::AddStore, UiRow::AddStore, res::LauncherAddStore,
+                 res::LauncherAddStorePressed},
 };
 
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 132;
 
-QString aboutText(int country) {
-    switch (country) {
-    case orvix::Country::Korea:
-        return QStringLiteral("Orvix 정보");
-    case orvix::Country::China:
-        return QStringLiteral("关于Orvix");
-    default:
-        return QStringLiteral("About Orvix");
-    }
-}
+// The context menu's entry for the About dialog.
+constexpr LocalText kAbout{u"Orvix 정보", u"关于Orvix", u"About Orvix"};
 
 void hideWindow(Window which) {
     if (QWidget* window = COrvixWinApp::current().window(which))
@@ -65,9 +57,10 @@ void hideWindow(Window which) {
 
 COrvixWinView::COrvixWinView(QWidget* parent)
     : QWidget(parent)
-    , m_aboutAction(new QAction(aboutText(COrvixWinApp::current().session().country), this)) {
+    , m_aboutAction(new QAction(kAbout.pick(COrvixWinApp::current().session().country), this)) {
     connect(m_aboutAction, &QAction::triggered, this, [] { COrvixWinApp::current().OnAppAbout(); });
     addAction(m_aboutAction);
+    NewDocumentCommand::addTo(this, m_aboutAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -85,17 +78,16 @@ void COrvixWinView::CreateButtons() {
     const int country = COrvixWinApp::current().session().country;
     int left = 0;
     for (const ButtonLayout& layout : kButtonLayouts) {
-        m_buttons.emplace_back(orvix::res::bitmap(layout.normal),
-                               orvix::res::bitmap(layout.pressed),
+        m_buttons.emplace_back(res::bitmap(layout.normal), res::bitmap(layout.pressed),
                                QRect(left, 0, kButtonWidth, kButtonHeight), this,
-                               orvix::uiText(layout.name, country), layout.number);
+                               uiText(layout.name, country), layout.number);
         left += kButtonWidth;
     }
 }
 
 void COrvixWinView::CheckVersion() {
-    const orvix::SessionRecord& session = COrvixWinApp::current().session();
-    if (orvix::SessionRecord::clientVersionCode == session.latestVersionCode)
+    const SessionRecord& session = COrvixWinApp::current().session();
+    if (SessionRecord::clientVersionCode == session.latestVersionCode)
         return;
     UpGradeDlg dialog;
     COrvixWinApp::current().ui().runModal(dialog);
@@ -164,8 +156,8 @@ bool COrvixWinView::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-int COrvixWinView::onMessage(int message, orvix::WParam wParam, orvix::LParam) {
-    if (message != orvix::Msg::LauncherCommand)
+int COrvixWinView::onMessage(int message, WParam wParam, LParam) {
+    if (message != Msg::LauncherCommand)
         return 0;
     if (wParam < Chatting || wParam > AddStore)
         return 0;
@@ -181,9 +173,13 @@ int COrvixWinView::OnLauncherCommand(int number) {
     case Square:
         ToggleSquare();
         return 1;
-    case Story:
-        COrvixWinApp::current().runAction(Action::OpenDocumentLibrary);
+    case Story: {
+        // The library runs modally over the chat window.
+        COrvixWinApp& application = COrvixWinApp::current();
+        application.runAction(Action::OpenDocumentLibrary,
+                              QVariant::fromValue(application.window(Window::ChatFrame)));
         return 1;
+    }
     case Information:
         COrvixWinApp::current().runAction(Action::OpenMemberContent);
         return 1;

@@ -15,7 +15,7 @@ namespace orvix {
 // store) that show and hide the feature windows. A button shows its pressed picture while the
 // mouse is down on it; releasing the mouse sends the command of the button under the pointer
 // to this view (message 8000) and redraws the strip.
-class COrvixWinView : public QWidget, public orvix::MessageTarget {
+class COrvixWinView : public QWidget, public MessageTarget {
     Q_OBJECT
 public:
     // Numbers of the buttons, sent with the launcher command.
@@ -38,7 +38,7 @@ public:
     QAction* aboutAction() const { return m_aboutAction; }
 
     // Handles the launcher command; other messages are ignored (result 0).
-    int onMessage(int message, orvix::WParam wParam, orvix::LParam lParam) override;
+    int onMessage(int message, WParam wParam, LParam lParam) override;
     // Runs the command of a button; 1 for the numbers 1 to 5, 0 for any other.
     int OnLauncherCommand(int number);
 

@@ -4,7 +4,7 @@
 
 namespace orvix {
 
-orvix::DialogTemplate CProgressDlg::dialogTemplate() {
+DialogTemplate CProgressDlg::dialogTemplate() {
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.size = QSize(333, 20);
@@ -31,7 +31,7 @@ int CProgressDlg::position() const {
     return m_bar->value();
 }
 
-int CProgressDlg::positionFor(qint64 done, int total) {
+int CProgressDlg::positionFor(qint64 done, qint64 total) {
     if (total <= 0)
         return 0;
     const float percent = static_cast<float>(done) / static_cast<float>(total) * 100.0f;
@@ -42,8 +42,8 @@ int CProgressDlg::positionFor(qint64 done, int total) {
     return static_cast<int>(percent);
 }
 
-int CProgressDlg::onMessage(int message, orvix::WParam wParam, orvix::LParam) {
-    if (message != orvix::Msg::Progress)
+int CProgressDlg::onMessage(int message, WParam wParam, LParam) {
+    if (message != Msg::Progress)
         return 0;
     m_bar->setValue(positionFor(wParam, m_total));
     return 1;

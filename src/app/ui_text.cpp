@@ -6,9 +6,7 @@ namespace orvix {
 
 namespace {
 
-using Row = std::array<const char16_t*, 3>;
-
-constexpr std::array<Row, 32> kUiRows{{
+constexpr std::array<LocalText, 32> kUiRows{{
     {u"제목", u"题目", u"Subject"},
     {u"영상크기설정", u"设置影像大小", u"Image size"},
     {u"Orvix", u"Orvix", u"Orvix"},
@@ -44,7 +42,7 @@ constexpr std::array<Row, 32> kUiRows{{
     {u"단체정보", u"商店注册", u"Add store"},
 }};
 
-constexpr std::array<Row, 10> kLoginRows{{
+constexpr std::array<LocalText, 10> kLoginRows{{
     {u"Orvix 로그인", u"Orvix登录", u"Orvix Login"},
     {u"확인", u"确认", u"OK"},
     {u"취소", u"取消", u"CANCEL"},
@@ -59,19 +57,14 @@ constexpr std::array<Row, 10> kLoginRows{{
     {u"아이디 기억", u"记住用户名", u"Remember ID"},
 }};
 
-template <std::size_t N> QString pick(const std::array<Row, N>& rows, std::size_t row, int column) {
-    const std::size_t index = (column >= 0 && column <= 2) ? static_cast<std::size_t>(column) : 2;
-    return QString::fromUtf16(rows.at(row)[index]);
-}
-
 } // namespace
 
 QString uiText(UiRow row, int column) {
-    return pick(kUiRows, static_cast<std::size_t>(row), column);
+    return kUiRows.at(static_cast<std::size_t>(row)).pick(column);
 }
 
 QString loginText(LoginRow row, int column) {
-    return pick(kLoginRows, static_cast<std::size_t>(row), column);
+    return kLoginRows.at(static_cast<std::size_t>(row)).pick(column);
 }
 
 int countryCodeFor(const QString& isoCode) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/local_text.h"
+
 #include <QString>
 
 namespace orvix {
@@ -55,13 +57,6 @@ enum class LoginRow {
     PasswordLabel,
     RememberLabel,
 };
-
-// Country codes: the column of the text tables.
-namespace Country {
-constexpr int Korea = 0;
-constexpr int China = 1;
-constexpr int Other = 2;
-} // namespace Country
 
 // The column every window uses for the texts that always show in Chinese (main window title,
 // notice dialog, store form).

@@ -24,7 +24,7 @@ const QString kOfferMessage =
 
 } // namespace
 
-orvix::DialogTemplate UpGradeDlg::dialogTemplate() {
+DialogTemplate UpGradeDlg::dialogTemplate() {
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.caption = QStringLiteral("업그레이드 알림");
@@ -54,35 +54,33 @@ orvix::DialogTemplate UpGradeDlg::dialogTemplate() {
 
 UpGradeDlg::UpGradeDlg(QWidget* parent)
     : TemplateDialog(dialogTemplate(), parent) {
-    const orvix::SessionRecord& session = COrvixWinApp::current().session();
-    control<QLineEdit>(CurrentVersionId)->setText(orvix::SessionRecord::clientVersionName);
+    const SessionRecord& session = COrvixWinApp::current().session();
+    control<QLineEdit>(CurrentVersionId)->setText(SessionRecord::clientVersionName);
     control<QLineEdit>(NewVersionId)->setText(session.latestVersionName);
 
-    m_required = orvix::leadingNumber(session.minimumVersionCode) >
-                 orvix::leadingNumber(orvix::SessionRecord::clientVersionCode);
+    m_required =
+        leadingNumber(session.minimumVersionCode) > leadingNumber(SessionRecord::clientVersionCode);
     control<QPushButton>(kCancelId)->setEnabled(!m_required);
     control<QPlainTextEdit>(MessageId)->setPlainText(m_required ? kRequiredMessage : kOfferMessage);
 }
 
-QUrl UpGradeDlg::webSiteAddress() {
-    QString host = qEnvironmentVariable("ORVIX_WEB_HOST");
-    if (host.isEmpty())
-        host = QStringLiteral("127.0.0.1:8080");
-    return QUrl(QStringLiteral("http://%1/").arg(host));
+QUrl UpGradeDlg::webSiteAddress(const QString& webHost) {
+    return QUrl(QStringLiteral("http://%1/").arg(webHost));
 }
 
 void UpGradeDlg::onOk() {
     // Whether the browser could open the site or not, this version ends here.
-    COrvixWinApp::current().ui().openInDesktopBrowser(webSiteAddress());
+    const COrvixWinApp& application = COrvixWinApp::current();
+    application.ui().openInDesktopBrowser(webSiteAddress(application.configuration().webHost));
     m_exitCode = ExitCode;
-    endDialog(orvix::DialogResult::Ok);
+    endDialog(DialogResult::Ok);
 }
 
 void UpGradeDlg::onCancel() {
     // A version the server no longer accepts cannot be kept by Escape or the close box either.
     if (m_required)
         return;
-    endDialog(orvix::DialogResult::Cancel);
+    endDialog(DialogResult::Cancel);
 }
 
 } // namespace orvix

@@ -12,7 +12,7 @@ namespace orvix {
 // service's web site in the desktop browser and ends the program with exit code 1; Cancel lets
 // the program go on, unless the server no longer accepts this version, in which case Cancel is
 // disabled.
-class UpGradeDlg : public orvix::TemplateDialog {
+class UpGradeDlg : public TemplateDialog {
     Q_OBJECT
 public:
     static constexpr int ResourceId = 161;
@@ -30,10 +30,10 @@ public:
     // The exit code the program must end with once the dialog has closed, if OK was chosen.
     std::optional<int> requestedExitCode() const { return m_exitCode; }
 
-    // The service's web site: "http://" + ORVIX_WEB_HOST (127.0.0.1:8080 when unset) + "/".
-    static QUrl webSiteAddress();
+    // The service's web site on its web host ("host[:port]"): "http://<web host>/".
+    static QUrl webSiteAddress(const QString& webHost);
 
-    static orvix::DialogTemplate dialogTemplate();
+    static DialogTemplate dialogTemplate();
 
 protected:
     void onOk() override;

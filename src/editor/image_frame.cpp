@@ -4,6 +4,6 @@ namespace orvix {
 
 CImageFrame::CImageFrame(QWidget* parent)
     : FeatureFrame(COrvixWinApp::Window::ImageFrame, Caption::WithSystemMenu,
-                   QRect(centredLeft(400), 200, 400, 300), parent) {}
+                   QStringLiteral("사진보기"), QRect(centredLeft(400), 200, 400, 300), parent) {}
 
 } // namespace orvix

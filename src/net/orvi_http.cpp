@@ -1,7 +1,7 @@
 #include "net/orvi_http.h"
 
+#include "net/reply_notice.h"
 #include "net/server_address.h"
-#include "platform/message_target.h"
 
 #include <QMetaObject>
 #include <QNetworkProxy>
@@ -144,7 +144,7 @@ void COrviHttp::onConnectionEnded() {
 void COrviHttp::deliver() {
     m_replyText = m_reader.text();
     const QPointer<COrviHttp> self(this);
-    sendMessage(m_owner.data(), Msg::Reply, announcedLength(), reinterpret_cast<LParam>(this));
+    ReplyNotice{this, announcedLength()}.sendTo(m_owner.data());
     if (self)
         deleteLater();
 }

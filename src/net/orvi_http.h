@@ -19,9 +19,10 @@ namespace orvix {
 //
 // Use, on the window thread:
 //     COrviHttp::Send(server, serverNarrow, "/android/pclogin.php", body, this);
-// (or new + Prepare + Connect). The owner, a QObject that is also an orvix::MessageTarget,
-// receives Msg::Reply (1034) synchronously with wParam = the Content-Length of the reply and
-// lParam = reinterpret_cast<LParam>(the COrviHttp*), and reads replyText() in its handler.
+// (or new + Prepare + Connect; windows of the session use COrvixWinApp::sendRequest). The owner,
+// a QObject that is also a MessageTarget, receives Msg::Reply (1034) synchronously and reads it
+// with ReplyNotice: the request, whose replyText() it reads in its handler, and the
+// Content-Length of the reply.
 //
 // Ownership: the request owns itself. It releases itself (deleteLater) after the owner's
 // handler has returned, and also, without telling the owner anything, when the connection

@@ -1,6 +1,7 @@
 #include "net/orvi_upload.h"
 
 #include "net/server_address.h"
+#include "net/upload_notice.h"
 #include "platform/message_target.h"
 #include "platform/worker_thread.h"
 
@@ -19,8 +20,6 @@
 namespace orvix {
 
 namespace {
-
-constexpr quint16 DefaultUploadPort = 2000;
 
 // How long one wait for the socket lasts before the worker looks at its stop flag again.
 constexpr int WaitSliceMs = 50;
@@ -64,8 +63,8 @@ COrviUpload::~COrviUpload() {
     delete m_socket;
 }
 
-int COrviUpload::Start(const QString& host, const QString& targetFolder, const QString& targetName,
-                       const QString& localPath, QObject* owner) {
+int COrviUpload::Start(const QString& host, quint16 port, const QString& targetFolder,
+                       const QString& targetName, const QString& localPath, QObject* owner) {
     if (m_started)
         return 0;
     m_started = true;
@@ -87,17 +86,11 @@ int COrviUpload::Start(const QString& host, const QString& targetFolder, const Q
     m_connectTimer->start(m_stallTimeout);
 
     const QString hostPart = ServerAddress::parse(host).host;
-    if (hostPart.isEmpty())
+    if (hostPart.isEmpty() || port == 0)
         fail();
     else
-        m_socket->connectToHost(hostPart, uploadPort());
+        m_socket->connectToHost(hostPart, port);
     return 1;
-}
-
-quint16 COrviUpload::uploadPort() {
-    bool ok = false;
-    const uint port = qEnvironmentVariable("ORVIX_UPLOAD_PORT").toUInt(&ok);
-    return ok && port >= 1 && port <= 65535 ? static_cast<quint16>(port) : DefaultUploadPort;
 }
 
 QByteArray COrviUpload::headerBlock(qint64 size, const QString& targetFolder,
@@ -167,7 +160,7 @@ void COrviUpload::transfer(WorkerThread& worker) {
     delete m_socket;
     m_socket = nullptr;
     if (sent && !worker.isStopping())
-        report(UploadStep::Finished, reinterpret_cast<LParam>(this));
+        report(UploadNotice{UploadNotice::Kind::Finished, m_size, this});
     // A stopped worker belongs to an upload that is being destroyed or shut down already.
     if (!worker.isStopping())
         deleteLater();
@@ -178,11 +171,12 @@ bool COrviUpload::sendFile(WorkerThread& worker) {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const qint64 size = file.size();
+    m_size = size;
     const QByteArray header = headerBlock(size, m_targetFolder, m_targetName);
     if (header.isEmpty())
         return false;
 
-    report(UploadStep::Started, size);
+    report(UploadNotice{UploadNotice::Kind::Started, size, nullptr});
     if (worker.isStopping() || !writeAll(worker, header.constData(), header.size()))
         return false;
 
@@ -199,7 +193,7 @@ bool COrviUpload::sendFile(WorkerThread& worker) {
                 return false;
             sent += read;
         }
-        report(UploadStep::Progress, sent);
+        report(UploadNotice{UploadNotice::Kind::Progress, sent, nullptr});
         if (worker.isStopping())
             return false;
         if (sent >= size)
@@ -238,8 +232,8 @@ bool COrviUpload::writeAll(WorkerThread& worker, const char* data, qint64 size) 
     return true;
 }
 
-int COrviUpload::report(int step, qint64 value) {
-    return sendMessage(m_relay, Msg::Upload, step, static_cast<LParam>(value));
+int COrviUpload::report(const UploadNotice& notice) {
+    return notice.sendTo(m_relay);
 }
 
 } // namespace orvix

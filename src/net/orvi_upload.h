@@ -13,6 +13,7 @@ class QTimer;
 namespace orvix {
 
 class WorkerThread;
+struct UploadNotice;
 
 // One file upload to the image server's upload port, with a framing of the program's own: a
 // 2,048-byte header block holding "<size> <folder> <name>" in UTF-8 followed by zero bytes,
@@ -20,13 +21,12 @@ class WorkerThread;
 //
 // Start() connects on the window thread; once connected, a worker thread of the upload's own
 // sends the header block and the file in 2,048-byte pieces, pausing 5 ms between pieces, and
-// reports to the owner (a QObject that is also an orvix::MessageTarget) with Msg::Upload
-// (1035), delivered synchronously on the owner's thread while the worker waits:
-//     UploadStep::Started  (1)  lParam = the file size, once the file is open, before sending;
-//     UploadStep::Progress (2)  lParam = bytes of the file sent so far, after each piece (an
-//                               empty file gets one, with 0);
-//     UploadStep::Finished (3)  lParam = reinterpret_cast<LParam>(the COrviUpload*), after the
-//                               whole file went out and the connection was closed.
+// reports to the owner (a QObject that is also a MessageTarget) with Msg::Upload (1035),
+// delivered synchronously on the owner's thread while the worker waits; the owner reads each
+// with UploadNotice:
+//     Started   once the file is open, before sending; bytes = the file size;
+//     Progress  after each piece (an empty file gets one, with 0); bytes = bytes sent so far;
+//     Finished  after the whole file went out and the connection was closed; upload = this.
 //
 // Ownership: the upload owns itself. It releases itself (deleteLater) after the owner's
 // Finished handler has returned, and after any failure, when no Finished message comes: the
@@ -47,13 +47,10 @@ public:
     explicit COrviUpload(QObject* parent = nullptr);
     ~COrviUpload() override;
 
-    // Stores the fields and connects to the host part of `host` at uploadPort(); returns 1 at
-    // once (0 when the upload was already started).
-    int Start(const QString& host, const QString& targetFolder, const QString& targetName,
-              const QString& localPath, QObject* owner);
-
-    // ORVIX_UPLOAD_PORT from the environment when it is a port number, else 2000.
-    static quint16 uploadPort();
+    // Stores the fields and connects to the host part of `host` (any port in it is not the
+    // upload port) at `port`; returns 1 at once (0 when the upload was already started).
+    int Start(const QString& host, quint16 port, const QString& targetFolder,
+              const QString& targetName, const QString& localPath, QObject* owner);
 
     // The header block for a file: "%d %s %s" filled with the size, the folder and the name,
     // in UTF-8, zero-filled to BlockSize bytes. Empty when the text and its terminating zero
@@ -65,6 +62,8 @@ public:
     const QString& targetName() const { return m_targetName; }
     const QString& localPath() const { return m_localPath; }
     const QString& host() const { return m_host; }
+    // The file's size as the header block announces it; 0 until the file was opened.
+    qint64 size() const { return m_size; }
 
     // The pause between pieces (default 5 ms) and the time after which a connection attempt
     // or a peer that takes no data is given up (default 60 s). Set before Start().
@@ -81,7 +80,7 @@ private:
     void transfer(WorkerThread& worker);
     bool sendFile(WorkerThread& worker);
     bool writeAll(WorkerThread& worker, const char* data, qint64 size);
-    int report(int step, qint64 value);
+    int report(const UploadNotice& notice);
 
     QString m_host;
     QString m_targetFolder;
@@ -89,6 +88,7 @@ private:
     QString m_localPath;
     std::chrono::milliseconds m_piecePause{5};
     std::chrono::milliseconds m_stallTimeout{60000};
+    qint64 m_size = 0; // written by the worker before its first notice
     bool m_started = false;
     bool m_ended = false;
 

@@ -9,7 +9,9 @@ namespace orvix {
 using WParam = qintptr;
 using LParam = qintptr;
 
-// The numbered messages the windows of the program send each other.
+// The numbered messages the windows of the program send each other. Their payloads are read
+// through the adapters of the library that sends them (ReplyNotice, UploadNotice), never by
+// casting the parameters.
 namespace Msg {
 constexpr int UserBase = 1024;
 constexpr int Reply = UserBase + 10;             // request socket: wParam length, lParam request
@@ -22,12 +24,5 @@ constexpr int SendStep = UserBase + 998;         // sending worker's step
 constexpr int ReceiveStep = UserBase + 999;      // polling worker's step
 constexpr int LauncherCommand = 8000;            // launcher button: wParam button number
 } // namespace Msg
-
-// Steps of the upload notice (wParam of Msg::Upload).
-namespace UploadStep {
-constexpr int Started = 1;
-constexpr int Progress = 2;
-constexpr int Finished = 3;
-} // namespace UploadStep
 
 } // namespace orvix

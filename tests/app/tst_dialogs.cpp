@@ -3,7 +3,7 @@
 #include "app/progress_dlg.h"
 #include "app/upgrade_dlg.h"
 #include "platform/resources.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::ShellFixture;
+using test::ShellFixture;
 
 class TestDialogs : public QObject {
     Q_OBJECT
@@ -100,12 +100,11 @@ private slots:
     }
 
     void upgradeOkOpensTheWebSiteAndAsksForExitCodeOne() {
-        for (const QByteArray& host : {QByteArray(), QByteArray("web.orvix.test:9090")}) {
-            if (host.isNull())
-                qunsetenv("ORVIX_WEB_HOST");
-            else
-                qputenv("ORVIX_WEB_HOST", host);
-            ShellFixture f;
+        for (const QString& host : {QString(), u"web.orvix.test:9090"_qs}) {
+            Configuration configuration;
+            if (!host.isNull())
+                configuration.webHost = host;
+            ShellFixture f(Country::Korea, configuration);
             f.ui.setDesktopBrowserWorks(!host.isNull()); // the program ends either way
             UpGradeDlg dialog;
             QTest::mouseClick(dialog.control<QPushButton>(1), Qt::LeftButton);
@@ -115,7 +114,6 @@ private slots:
                      host.isNull() ? QStringLiteral("http://127.0.0.1:8080/")
                                    : QStringLiteral("http://web.orvix.test:9090/"));
         }
-        qunsetenv("ORVIX_WEB_HOST");
     }
 
     void aboutShowsIconVersionAndNotice() {

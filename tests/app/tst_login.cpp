@@ -1,7 +1,8 @@
 #include "app/login_dlg.h"
 #include "app/settings_file.h"
-#include "shell_fixture.h"
+#include "app/ui_text.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -13,8 +14,8 @@
 #include <atomic>
 
 using namespace orvix;
-using orvix::test::HttpPeer;
-using orvix::test::ShellFixture;
+using test::HttpPeer;
+using test::ShellFixture;
 
 namespace {
 
@@ -24,13 +25,18 @@ QByteArray admitted(const HttpPeer& peer, const QByteArray& photoMarker = "0") {
                            address + "</>" + address + "</></></>7");
 }
 
+Configuration builtInServer(const HttpPeer& peer) {
+    Configuration configuration;
+    configuration.serverAddress = peer.address();
+    return configuration;
+}
+
 // A login dialog of a fresh application whose built-in server is the peer.
 struct Login {
-    bool serverSet;
     ShellFixture f;
     CLoginDlg dialog;
     explicit Login(const HttpPeer& peer)
-        : serverSet(qputenv("ORVIX_SERVER", peer.address().toUtf8()))
+        : f(Country::Korea, builtInServer(peer))
         , dialog(*f.app) {
         dialog.show();
     }

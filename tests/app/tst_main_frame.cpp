@@ -1,6 +1,6 @@
 #include "app/main_frame.h"
 #include "app/orvix_win_view.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -11,8 +11,8 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::FeatureWindows;
-using orvix::test::ShellFixture;
+using test::FeatureWindows;
+using test::ShellFixture;
 
 namespace {
 

@@ -1,8 +1,11 @@
+#include "app/configuration.h"
+#include "app/login_reply.h"
 #include "app/settings_file.h"
 #include "app/ui_text.h"
-#include "shell_fixture.h"
+#include "support/shell_fixture.h"
 
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QTest>
 
 using namespace orvix;
@@ -62,11 +65,24 @@ private slots:
         QVERIFY(f.session().memberId.isEmpty());
         QVERIFY(f.ui.messages().empty());
 
-        // Korean text goes through the system code page both ways.
+        // The whole login result in one call; Korean text goes through the system code page
+        // both ways.
+        const LoginReply reply =
+            LoginReply::parse(u"1</>1</>12</>dev</>0</>34</>8</>0.6.0</>srv.test:81</>img.test"
+                              u"</>r11</>r12</>9"_qs);
         const QString id = QStringLiteral("홍길동");
-        f.app->StoreLoginResult(id, QStringLiteral("비밀"), QStringLiteral("dev"),
-                                QStringLiteral("12"), 1, QStringLiteral("img"),
-                                QStringLiteral("0"));
+        f.app->StoreLoginResult(reply, u"kim"_qs, QStringLiteral("비밀"), 1);
+        const SessionRecord& s = f.session();
+        const QStringList kept{s.memberId,           s.deviceId,          s.memberNumber,
+                               s.imageServerAddress, s.storeNumber,       s.latestVersionCode,
+                               s.latestVersionName,  s.serverAddress,     s.reservedField11,
+                               s.reservedField12,    s.minimumVersionCode};
+        QCOMPARE(kept,
+                 QStringList({u"kim"_qs, u"dev"_qs, u"12"_qs, u"img.test"_qs, u"34"_qs, u"8"_qs,
+                              u"0.6.0"_qs, u"srv.test:81"_qs, u"r11"_qs, u"r12"_qs, u"9"_qs}));
+        QCOMPARE(s.password, QStringLiteral("비밀"));
+        QCOMPARE(s.serverAddressNarrow, QByteArray("srv.test:81"));
+        f.app->StoreLoginResult(reply, id, QStringLiteral("비밀"), 1);
         QCOMPARE(fileBytes(path),
                  SettingsFile::encode(id.toUtf8(), QStringLiteral("비밀").toUtf8()));
         f.session().memberId.clear();
@@ -78,9 +94,7 @@ private slots:
         QCOMPARE(f.app->defaultMemberPicture().size(), QSize(50, 50));
 
         // Remember cleared: "0" and "0", read back as empty.
-        f.app->StoreLoginResult(id, QStringLiteral("pw"), QStringLiteral("dev"),
-                                QStringLiteral("12"), 0, QStringLiteral("img"),
-                                QStringLiteral("0"));
+        f.app->StoreLoginResult(reply, id, QStringLiteral("pw"), 0);
         QCOMPARE(fileBytes(path), kNothingRemembered);
         f.app->ReadSettings();
         QVERIFY(f.session().memberId.isEmpty() && f.session().password.isEmpty());
@@ -98,6 +112,47 @@ private slots:
             QCOMPARE(countryCodeFor(QString::fromLatin1(other)), 2);
         QCOMPARE(uiText(UiRow::NoticeTitle, StoreTextColumn), QStringLiteral("Orvix通知"));
         QCOMPARE(loginText(LoginRow::Cancel, 2), QStringLiteral("CANCEL"));
+        constexpr LocalText text{u"한국어", u"中文", u"English"};
+        const std::pair<int, const char16_t*> picks[] = {{Country::Korea, u"한국어"},
+                                                         {Country::China, u"中文"},
+                                                         {Country::Other, u"English"},
+                                                         {7, u"English"},
+                                                         {-1, u"English"}};
+        for (const auto& [country, expected] : picks)
+            QCOMPARE(text.pick(country), QString::fromUtf16(expected));
+    }
+
+    void configurationFromTheEnvironment_data() {
+        QTest::addColumn<QStringList>("variables"); // NAME=value
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("webHost");
+        QTest::addColumn<int>("uploadPort");
+        const QString local = u"127.0.0.1:8080"_qs;
+        QTest::newRow("none") << QStringList() << local << local << 2000;
+        QTest::newRow("all set") << QStringList{u"ORVIX_SERVER=srv.test:81"_qs,
+                                                u"ORVIX_WEB_HOST= web.test "_qs,
+                                                u"ORVIX_UPLOAD_PORT=2100"_qs}
+                                 << u"srv.test:81"_qs << u"web.test"_qs << 2100;
+        QTest::newRow("blank and bad values keep the defaults")
+            << QStringList{u"ORVIX_SERVER=  "_qs, u"ORVIX_WEB_HOST="_qs,
+                           u"ORVIX_UPLOAD_PORT=65536"_qs}
+            << local << local << 2000;
+        QTest::newRow("port 0") << QStringList{u"ORVIX_UPLOAD_PORT=0"_qs} << local << local << 2000;
+        QTest::newRow("port not a number")
+            << QStringList{u"ORVIX_UPLOAD_PORT=20x"_qs} << local << local << 2000;
+    }
+    void configurationFromTheEnvironment() {
+        QFETCH(QStringList, variables);
+        QFETCH(QString, server);
+        QFETCH(QString, webHost);
+        QFETCH(int, uploadPort);
+        QProcessEnvironment environment;
+        for (const QString& variable : variables)
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        const Configuration configuration = Configuration::fromEnvironment(environment);
+        QCOMPARE(configuration.serverAddress, server);
+        QCOMPARE(configuration.webHost, webHost);
+        QCOMPARE(int(configuration.uploadPort), uploadPort);
     }
 };
 

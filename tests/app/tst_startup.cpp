@@ -4,8 +4,8 @@
 #include "app/upgrade_dlg.h"
 #include "document_templates.h"
 #include "imaging/dib_picture.h"
-#include "shell_fixture.h"
 #include "support/http_peer.h"
+#include "support/shell_fixture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -16,7 +16,7 @@
 #include <QTest>
 
 using namespace orvix;
-using orvix::test::HttpPeer;
+using test::HttpPeer;
 using Window = COrvixWinApp::Window;
 
 namespace {
@@ -40,12 +40,17 @@ struct Server {
                                latestVersionCode + "</>0.5.6</>" + address + "</>" + address +
                                "</></></>7");
     }};
-    Server() { qputenv("ORVIX_SERVER", peer.address().toUtf8()); }
+    Configuration configuration() const {
+        Configuration built;
+        built.serverAddress = peer.address();
+        return built;
+    }
 };
 
 // The application with the program's windows registered, as main() puts it together.
 struct Startup : test::ShellFixture {
-    explicit Startup(const char* country = "KR") {
+    explicit Startup(const char* country = "KR", Configuration configuration = {})
+        : ShellFixture(Country::Korea, std::move(configuration)) {
         environment.country = QString::fromLatin1(country);
         registerDocumentTemplates(*app);
     }
@@ -94,7 +99,7 @@ private slots:
     void loginOpensTheLauncherAndHiddenFeatureWindows() {
         Server server;
         server.photoMarker = "1";
-        Startup f("CN");
+        Startup f("CN", server.configuration());
         f.answerLogin();
         // A content file named on the command line is not opened.
         QVERIFY(f.app->InitInstance({QStringLiteral("orvixwin"), QStringLiteral("/tmp/x.sml")}));
@@ -127,14 +132,14 @@ private slots:
         QCOMPARE(f.ui.modalDialogs(), QStringList{QStringLiteral("CLoginDlg")});
         QCOMPARE(f.app->memberPhoto()->height(), 48); // fetched at login, loaded at start-up
         QCOMPARE(f.session().memberPhotoPath, f.dir.filePath(QStringLiteral("OrvixWin/mem5.jpg")));
-        QCOMPARE(f.app->documentTemplates()[0].fileTypeId(), QStringLiteral("OrvixWin.Document"));
-        QCOMPARE(f.app->documentTemplates()[0].filterName(), QStringLiteral("Orvix Files (*.sml)"));
     }
 
     void upgradeAcceptedEndsStartUpWithExitCodeOne() {
         Server server;
         server.latestVersionCode = "8";
-        Startup f;
+        Configuration configuration = server.configuration();
+        configuration.webHost = QStringLiteral("web.orvix.test");
+        Startup f("KR", configuration);
         f.answerLogin();
         f.ui.answerModal([](QDialog& dialog) {
             static_cast<UpGradeDlg&>(dialog).control<QPushButton>(1)->click();
@@ -142,20 +147,21 @@ private slots:
         });
         QVERIFY(!f.app->InitInstance({}));
         QCOMPARE(f.app->exitCode(), 1);
-        QCOMPARE(f.ui.openedAddresses(), std::vector<QUrl>{UpGradeDlg::webSiteAddress()});
+        QCOMPARE(f.ui.openedAddresses(), std::vector{QUrl(u"http://web.orvix.test/"_qs)});
     }
 
-    void startUpFailsWithoutEveryTemplate() {
+    void startUpFailsWhenAnyTemplateCannotCreateItsWindow() {
         test::ShellFixture f;
-        COrvixWinApp complete({&f.environment, &f.ui, &f.sound, {}});
+        COrvixWinApp complete({&f.environment, &f.ui, &f.sound, {}}, {});
         registerDocumentTemplates(complete);
         const std::vector<DocumentTemplate> all = complete.documentTemplates();
-        for (bool brokenLast : {false, true}) {
-            COrvixWinApp app({&f.environment, &f.ui, &f.sound, {}});
-            for (std::size_t i = 0; i + 1 < all.size(); ++i)
-                app.AddDocTemplate(all[i]);
-            if (brokenLast)
-                app.AddDocTemplate(DocumentTemplate{}); // cannot create its window
+        QCOMPARE(all.size(), std::size_t(7));
+        // None (nothing registered), the main window's, the store's (opened later), the last.
+        for (std::size_t broken :
+             {all.size() + 1, std::size_t(0), std::size_t(5), all.size() - 1}) {
+            COrvixWinApp app({&f.environment, &f.ui, &f.sound, {}}, {});
+            for (std::size_t i = 0; i < all.size() && broken <= all.size(); ++i)
+                app.AddDocTemplate(i == broken ? DocumentTemplate{} : all[i]);
             f.ui.answerModal([](QDialog&) { return int(DialogResult::Ok); });
             QVERIFY(!app.InitInstance({}));
             QVERIFY(!app.window(Window::Main));

@@ -44,9 +44,12 @@ struct EndToEnd {
                 .trimmed());
         if (memberNumber.isEmpty())
             return;
-        qputenv("ORVIX_SERVER", server.httpAddress().toUtf8());
+        Configuration configuration;
+        configuration.serverAddress = server.httpAddress();
+        configuration.uploadPort = server.uploadPort();
         environment.documents = documents.path();
-        app = std::make_unique<COrvixWinApp>(COrvixWinApp::Services{&environment, &ui, &sound, {}});
+        app = std::make_unique<COrvixWinApp>(COrvixWinApp::Services{&environment, &ui, &sound, {}},
+                                             configuration);
         registerDocumentTemplates(*app);
     }
     ~EndToEnd() { qDeleteAll(QApplication::topLevelWidgets()); }

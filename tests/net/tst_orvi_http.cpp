@@ -1,17 +1,19 @@
 #include "net/orvi_http.h"
+#include "net/reply_notice.h"
 #include "platform/message_target.h"
 #include "support/http_peer.h"
 
 #include <QPointer>
 #include <QTest>
 
+#include <climits>
 #include <functional>
 #include <tuple>
 #include <vector>
 
 using namespace orvix;
-using orvix::test::HttpPeer;
-using orvix::test::TcpPeer;
+using test::HttpPeer;
+using test::TcpPeer;
 using Then = TcpPeer::Then;
 
 namespace {
@@ -19,15 +21,20 @@ namespace {
 // A window that records the replies it is handed and what it read from them.
 class ReplyOwner : public QObject, public MessageTarget {
 public:
-    using Reply = std::tuple<int, WParam, COrviHttp*, QString>;
+    using Reply = std::tuple<int, COrviHttp*, QString>;
     std::vector<Reply> replies;
+    int otherMessages = 0;
     std::function<void(COrviHttp*)> duringHandler; // may spin the event loop or release it
 
     int onMessage(int message, WParam wParam, LParam lParam) override {
-        auto* request = reinterpret_cast<COrviHttp*>(lParam);
-        replies.emplace_back(message, wParam, request, request->replyText());
+        const auto reply = ReplyNotice::from(message, wParam, lParam);
+        if (!reply) {
+            ++otherMessages;
+            return 0;
+        }
+        replies.emplace_back(reply->announcedLength, reply->request, reply->text());
         if (duringHandler)
-            duringHandler(request);
+            duringHandler(reply->request);
         return 1;
     }
 };
@@ -59,45 +66,48 @@ private slots:
     // three pieces 30 ms apart.
     void requestAndReply_data() {
         QTest::addColumn<QString>("body");
-        QTest::addColumn<int>("contentLength");
+        QTest::addColumn<QByteArray>("sent"); // the body's bytes on the wire
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("text");
         QTest::newRow("login body, 15 bytes")
-            << u"userid=a&pass=b"_qs << 15 << HttpPeer::reply("1") << u"1"_qs;
+            << u"userid=a&pass=b"_qs << QByteArray("userid=a&pass=b") << HttpPeer::reply("1")
+            << u"1"_qs;
         QTest::newRow("Korean counted in bytes")
-            << u"deviceid=7&msg=안녕"_qs << 21 << HttpPeer::reply(u"1</>안녕하세요</>3"_qs.toUtf8())
-            << u"1</>안녕하세요</>3"_qs;
+            << u"deviceid=7&msg=안녕"_qs << u"deviceid=7&msg=안녕"_qs.toUtf8()
+            << HttpPeer::reply(u"1</>안녕하세요</>3"_qs.toUtf8()) << u"1</>안녕하세요</>3"_qs;
         QTest::newRow("body not escaped; charset, length in lower case, bytes after the reply")
-            << u"a=1 2&b=%41+&c=<x>;d=\"q\""_qs << 24
+            << u"a=1 2&b=%41+&c=<x>;d=\"q\""_qs << QByteArray("a=1 2&b=%41+&c=<x>;d=\"q\"")
             << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
                           "content-length:  5 \r\n\r\n1</>xGARBAGE")
             << u"1</>x"_qs;
+        QTest::newRow("the body ends at its first NUL")
+            << u"id=김\0&password=x"_qs << u"id=김"_qs.toUtf8() << HttpPeer::reply("1") << u"1"_qs;
         const QByteArray large = "1</>" + QByteArray(19996, 'z');
         QTest::newRow("100 KB request, Content-Length 20000")
-            << u"html="_qs + QString(100000, u'h') << 100005 << HttpPeer::reply(large)
-            << QString::fromLatin1(large);
+            << u"html="_qs + QString(100000, u'h') << "html=" + QByteArray(100000, 'h')
+            << HttpPeer::reply(large) << QString::fromLatin1(large);
     }
     void requestAndReply() {
         QFETCH(QString, body);
-        QFETCH(int, contentLength);
+        QFETCH(QByteArray, sent);
         QFETCH(QByteArray, reply);
         QFETCH(QString, text);
-        // Rows of an odd Content-Length hold the connection open after the reply, the others close
+        // Rows of an odd body length hold the connection open after the reply, the others close
         // it: a reply that arrives with the end of the stream is whole too.
         TcpPeer peer(HttpPeer::answering(
             {{{reply.left(20)}, {reply.mid(20, reply.size() - 25), 30}, {reply.right(5), 30}},
-             contentLength % 2 ? Then::Hold : Then::Close}));
+             sent.size() % 2 ? Then::Hold : Then::Close}));
         ReplyOwner owner;
         QPointer<COrviHttp> request = send(peer.address(), &owner, body);
-        COrviHttp* const sent = request.data();
+        COrviHttp* const handed = request.data();
         // Released after the handler returned, and the connection closed.
         QTRY_VERIFY(request.isNull());
         QTRY_VERIFY(peer.ended(0));
-        QCOMPARE(peer.received(0), "POST /android/pclogin.php HTTP/1.1\r\nHost: " +
-                                       peer.address().toLatin1() + "\r\n" + FixedHeaders +
-                                       "Content-Length: " + QByteArray::number(contentLength) +
-                                       "\r\n\r\n" + body.toUtf8());
-        const ReplyOwner::Reply expected{Msg::Reply, WParam(text.toUtf8().size()), sent, text};
+        QCOMPARE(peer.received(0),
+                 "POST /android/pclogin.php HTTP/1.1\r\nHost: " + peer.address().toLatin1() +
+                     "\r\n" + FixedHeaders + "Content-Length: " + QByteArray::number(sent.size()) +
+                     "\r\n\r\n" + sent);
+        const ReplyOwner::Reply expected{int(text.toUtf8().size()), handed, text};
         QCOMPARE(owner.replies, std::vector{expected});
     }
 
@@ -160,6 +170,20 @@ private slots:
         }
         QCOMPARE(owner.replies.size(), size_t(2));
         QCOMPARE(std::get<QString>(owner.replies[0]), u"1"_qs);
+    }
+
+    // The reply message read back from its parameters; anything else is no reply.
+    void replyNoticeFromAMessage() {
+        ReplyOwner owner;
+        COrviHttp request;
+        QCOMPARE((ReplyNotice{&request, 12}.sendTo(&owner)), 1);
+        const ReplyOwner::Reply expected{12, &request, QString()};
+        QCOMPARE(owner.replies, std::vector{expected});
+        const auto address = reinterpret_cast<LParam>(&request);
+        for (const auto& [message, lParam] :
+             {std::pair{Msg::Upload, address}, {Msg::Progress, address}, {Msg::Reply, LParam(0)}})
+            QVERIFY(!ReplyNotice::from(message, 12, lParam));
+        QCOMPARE(ReplyNotice::from(Msg::Reply, WParam(1) << 40, address)->announcedLength, INT_MAX);
     }
 };
 

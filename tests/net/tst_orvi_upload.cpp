@@ -1,4 +1,5 @@
 #include "net/orvi_upload.h"
+#include "net/upload_notice.h"
 #include "platform/message_target.h"
 #include "support/tcp_peer.h"
 
@@ -9,14 +10,17 @@
 #include <QThread>
 
 #include <functional>
+#include <tuple>
 #include <vector>
 
 using namespace orvix;
-using orvix::test::TcpPeer;
+using test::TcpPeer;
 
 namespace {
 
-using Steps = std::vector<std::pair<int, LParam>>;
+using Kind = UploadNotice::Kind;
+using Step = std::tuple<Kind, qint64, COrviUpload*>;
+using Steps = std::vector<Step>;
 
 // A window that records the upload notices it is handed.
 class UploadOwner : public QObject, public MessageTarget {
@@ -24,17 +28,18 @@ public:
     Steps steps;
     QString finishedName; // read from the upload in the Finished handler
     bool allOnThisThread = true;
-    std::function<void(int step)> duringHandler;
+    std::function<void(Kind)> duringHandler;
 
     int onMessage(int message, WParam wParam, LParam lParam) override {
-        if (message != Msg::Upload)
+        const auto notice = UploadNotice::from(message, wParam, lParam);
+        if (!notice)
             return 0;
-        steps.emplace_back(static_cast<int>(wParam), lParam);
+        steps.emplace_back(notice->kind, notice->bytes, notice->upload);
         allOnThisThread = allOnThisThread && QThread::currentThread() == thread();
-        if (wParam == UploadStep::Finished)
-            finishedName = reinterpret_cast<COrviUpload*>(lParam)->targetName();
+        if (notice->kind == Kind::Finished)
+            finishedName = notice->upload->targetName();
         if (duringHandler)
-            duringHandler(static_cast<int>(wParam));
+            duringHandler(notice->kind);
         return 1;
     }
 };
@@ -64,12 +69,11 @@ private:
     static QPointer<COrviUpload> start(quint16 port, QObject* owner, const QString& path,
                                        const QString& folder = u"f"_qs,
                                        const QString& name = u"n"_qs, int stallMs = 60000) {
-        qputenv("ORVIX_UPLOAD_PORT", QByteArray::number(port));
         auto* upload = new COrviUpload;
         upload->setPiecePause(std::chrono::milliseconds(0));
         upload->setStallTimeout(std::chrono::milliseconds(stallMs));
         // The address's port, if any, is not the upload port.
-        upload->Start(u"127.0.0.1:8080"_qs, folder, name, path, owner);
+        upload->Start(u"127.0.0.1:8080"_qs, port, folder, name, path, owner);
         return upload;
     }
 
@@ -102,17 +106,17 @@ private slots:
         TcpPeer peer;
         UploadOwner owner;
         const QString path = writeFile(patterned(size));
-        owner.duringHandler = [&](int step) {
-            if (step == UploadStep::Started)
+        owner.duringHandler = [&](Kind kind) {
+            if (kind == Kind::Started)
                 QFile::resize(path, sizeOnceStarted);
         };
         QPointer<COrviUpload> upload = start(peer.port(), &owner, path, folder, name);
         const bool finishes = sizeOnceStarted >= size;
-        Steps expected{{UploadStep::Started, size}};
+        Steps expected{{Kind::Started, size, nullptr}};
         for (qint64 sent : progress)
-            expected.emplace_back(UploadStep::Progress, sent);
+            expected.emplace_back(Kind::Progress, sent, nullptr);
         if (finishes)
-            expected.emplace_back(UploadStep::Finished, reinterpret_cast<LParam>(upload.data()));
+            expected.emplace_back(Kind::Finished, size, upload.data());
         QTRY_VERIFY_WITH_TIMEOUT(upload.isNull(), 20000); // released after Finished, or failing
         QCOMPARE(owner.steps, expected);
         QCOMPARE(owner.finishedName, finishes ? name : QString());
@@ -164,20 +168,41 @@ private slots:
                       reading ? 60000 : 300);
             QTRY_VERIFY_WITH_TIMEOUT(upload.isNull(), 30000);
             QVERIFY(!owner.steps.empty());
-            QCOMPARE(owner.steps.front().first, UploadStep::Started);
-            QVERIFY(owner.steps.back().first != UploadStep::Finished);
+            QCOMPARE(std::get<Kind>(owner.steps.front()), Kind::Started);
+            QVERIFY(std::get<Kind>(owner.steps.back()) != Kind::Finished);
         }
     }
 
     void ownerGoneMidUploadDropsTheMessages() {
         TcpPeer peer;
         auto* owner = new UploadOwner;
-        owner->duringHandler = [owner](int) { owner->deleteLater(); };
+        owner->duringHandler = [owner](Kind) { owner->deleteLater(); };
         const QByteArray content = patterned(3 * 2048);
         QPointer<COrviUpload> upload = start(peer.port(), owner, writeFile(content));
         QTRY_VERIFY(upload.isNull());
         QTRY_VERIFY(peer.ended(0));
         QCOMPARE(peer.received(0).mid(2048), content);
+    }
+
+    // The upload message read back from its parameters; anything else is no notice.
+    void uploadNoticeFromAMessage() {
+        UploadOwner owner;
+        COrviUpload upload;
+        const auto address = reinterpret_cast<LParam>(&upload);
+        for (const UploadNotice& notice : {UploadNotice{Kind::Started, 4096, nullptr},
+                                           UploadNotice{Kind::Progress, 2048, nullptr},
+                                           UploadNotice{Kind::Finished, 0, &upload}})
+            QCOMPARE(notice.sendTo(&owner), 1);
+        // A finished notice takes the size from the upload (0: it never opened a file).
+        QCOMPARE(owner.steps, Steps({{Kind::Started, 4096, nullptr},
+                                     {Kind::Progress, 2048, nullptr},
+                                     {Kind::Finished, 0, &upload}}));
+        for (const auto& [message, wParam, lParam] : {std::tuple{Msg::Reply, WParam(1), LParam(5)},
+                                                      {Msg::Upload, WParam(0), LParam(5)},
+                                                      {Msg::Upload, WParam(4), address},
+                                                      {Msg::Upload, WParam(2), LParam(-1)},
+                                                      {Msg::Upload, WParam(3), LParam(0)}})
+            QVERIFY(!UploadNotice::from(message, wParam, lParam));
     }
 };
 

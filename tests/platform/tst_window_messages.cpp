@@ -1,6 +1,7 @@
 #include "platform/message_target.h"
 #include "platform/worker_thread.h"
 
+#include <QDeadlineTimer>
 #include <QTest>
 #include <QThread>
 
@@ -66,6 +67,7 @@ private slots:
         });
         worker.start();
         QTRY_VERIFY(worker.isFinished());
+        QVERIFY(worker.wait(5000));
         QCOMPARE(results.load(), 3);
         QCOMPARE(handledWhenReturned.load(), 3);
         for (const auto& h : window.handled)
@@ -75,21 +77,22 @@ private slots:
 
     void stoppingWakesWorkerBlockedInDelivery() {
         // The window thread never runs its event loop here, so the delivery can only end by
-        // the stop: the join in the destructor must not deadlock.
+        // the stop: the join must not deadlock.
         RecordingWindow window;
         std::atomic<int> result{-1};
         std::atomic<bool> started{false};
-        {
-            WorkerThread worker([&](WorkerThread&) {
-                started = true;
-                result = sendMessage(&window, Msg::SendStep, 1, 0);
-            });
-            worker.start();
-            // Wait without running the event loop, which would handle the delivery.
-            while (!started.load())
-                QThread::yieldCurrentThread();
-            QThread::msleep(20);
-        }
+        WorkerThread worker([&](WorkerThread&) {
+            started = true;
+            result = sendMessage(&window, Msg::SendStep, 1, 0);
+        });
+        worker.start();
+        // Wait without running the event loop, which would handle the delivery.
+        QDeadlineTimer limit(5000);
+        while (!started.load() && !limit.hasExpired())
+            QThread::yieldCurrentThread();
+        QThread::msleep(20);
+        worker.stop();
+        QVERIFY(worker.wait(5000));
         QCOMPARE(result.load(), 0);
         // The abandoned delivery must not run later.
         QCoreApplication::processEvents();
@@ -154,7 +157,8 @@ private slots:
         });
         worker->start();
         QTRY_VERIFY(window.handled.size() >= 5);
-        worker.reset(); // stop and join from the window thread
+        worker->stop(); // stop and join from the window thread
+        QVERIFY(worker->wait(5000));
         const size_t count = window.handled.size();
         QCoreApplication::processEvents();
         QCOMPARE(window.handled.size(), count);

@@ -1,6 +1,7 @@
 #include "tcp_peer.h"
 
 #include <QMetaObject>
+#include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -9,39 +10,56 @@
 
 namespace orvix::test {
 
+namespace {
+
+// How long the test waits for the peer's thread to start, finish a call or end; a peer that
+// takes longer has hung, and the test ends at once rather than at CTest's time-out.
+constexpr int PeerThreadLimitMs = 10000;
+
+// Runs work on the peer's thread and waits for it, within the limit.
+void runOnPeerThread(QObject* context, const std::function<void()>& work) {
+    QSemaphore done;
+    QMetaObject::invokeMethod(
+        context,
+        [&] {
+            work();
+            done.release();
+        },
+        Qt::QueuedConnection);
+    if (!done.tryAcquire(1, PeerThreadLimitMs))
+        qFatal("TcpPeer: the peer's thread did not answer within %d ms", PeerThreadLimitMs);
+}
+
+} // namespace
+
 TcpPeer::TcpPeer(Script script, Reading reading)
     : m_script(std::move(script))
     , m_reading(reading) {
     m_context = new QObject;
     m_context->moveToThread(&m_thread);
     m_thread.start();
-    QMetaObject::invokeMethod(
-        m_context,
-        [this] {
-            m_server = new QTcpServer;
-            m_server->listen(QHostAddress::LocalHost, 0);
-            m_port = m_server->serverPort();
-            if (m_reading == Reading::Off) {
-                // Accepted connections inherit the small buffer from the start.
-                const int size = 4096;
-                ::setsockopt(static_cast<int>(m_server->socketDescriptor()), SOL_SOCKET, SO_RCVBUF,
-                             &size, sizeof size);
-            }
-            QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] { accept(); });
-        },
-        Qt::BlockingQueuedConnection);
+    runOnPeerThread(m_context, [this] {
+        m_server = new QTcpServer;
+        m_server->listen(QHostAddress::LocalHost, 0);
+        m_port = m_server->serverPort();
+        if (m_reading == Reading::Off) {
+            // Accepted connections inherit the small buffer from the start.
+            const int size = 4096;
+            ::setsockopt(static_cast<int>(m_server->socketDescriptor()), SOL_SOCKET, SO_RCVBUF,
+                         &size, sizeof size);
+        }
+        QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] { accept(); });
+    });
 }
 
 TcpPeer::~TcpPeer() {
-    QMetaObject::invokeMethod(
-        m_context,
-        [this] {
-            delete m_server; // and its connections
-            delete m_context;
-        },
-        Qt::BlockingQueuedConnection);
+    runOnPeerThread(m_context, [this] {
+        delete m_server; // and its connections
+        delete m_context;
+    });
     m_thread.quit();
-    m_thread.wait();
+    if (!m_thread.wait(PeerThreadLimitMs))
+        qFatal("TcpPeer: the peer's thread did not end within %d ms", PeerThreadLimitMs);
 }
 
 QString TcpPeer::address() const {
