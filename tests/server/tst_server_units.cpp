@@ -439,7 +439,8 @@ void TestServerUnits::removingAMemberTakesWhatIsItsOwn() {
     Database& db = context.database();
     for (const char* id : {"a", "b"})
         QVERIFY(context.members().add(QString::fromLatin1(id), u"hash"_s, {}, nullptr));
-    // Member 1 has a session, a room with member 2 and a message in it, a content and a post.
+    // Member 1 has a session, a room with member 2 and a message in it, a content, a post and a
+    // document.
     const QString device = context.pcAccess().admit(1, true, u"10.0.0.1"_s).deviceId;
     QVERIFY(!device.isEmpty());
     for (const QString& sql :
@@ -449,7 +450,9 @@ void TestServerUnits::removingAMemberTakesWhatIsItsOwn() {
           "sent_at) VALUES (1, 1, 1, '%1', 0)"_s.arg(device),
           u"INSERT INTO contents (member_no, style, created_at) VALUES (1, 'text', 0)"_s,
           u"INSERT INTO posts (owner_member_no, mailbox_no, title, created_at, updated_at) "
-          "VALUES (1, 1, 't', 0, 0)"_s})
+          "VALUES (1, 1, 't', 0, 0)"_s,
+          u"INSERT INTO documents (member_no, path, file_name, ext, created_at, updated_at) "
+          "VALUES (1, 'p', 'f', 'PDF', 0, 0)"_s})
         QVERIFY2(db.exec(sql, &error), qPrintable(error));
     QCOMPARE(context.pcAccess().sessionMembersAt(u"10.0.0.1"_s), QList<qint64>{1});
     QVERIFY(context.members().remove(1));
@@ -461,7 +464,8 @@ void TestServerUnits::removingAMemberTakesWhatIsItsOwn() {
     QCOMPARE(scalar(db, u"SELECT COUNT(*) FROM stores"_s), 1);
     QCOMPARE(scalar(db, u"SELECT COUNT(*) FROM pc_sessions"_s), 0);
     QCOMPARE(scalar(db, u"SELECT COUNT(*) FROM contents"_s).toInt() +
-                 scalar(db, u"SELECT COUNT(*) FROM posts"_s).toInt(),
+                 scalar(db, u"SELECT COUNT(*) FROM posts"_s).toInt() +
+                 scalar(db, u"SELECT COUNT(*) FROM documents"_s).toInt(),
              0);
     QCOMPARE(scalar(db, u"SELECT COUNT(*) FROM chat_room_members"_s), 1);
     QVERIFY(scalar(db, u"SELECT sender_member_no FROM chat_messages"_s).isNull());
