@@ -82,6 +82,10 @@ bool HttpConnection::isIdle() const {
     return m_state == State::Head && !m_requestStarted && m_socket->bytesToWrite() == 0;
 }
 
+bool HttpConnection::isReceiving() const {
+    return (m_state == State::Head && m_requestStarted) || m_state == State::Body;
+}
+
 qint64 HttpConnection::bytesToWrite() const {
     return m_state == State::Closed ? 0 : m_socket->bytesToWrite();
 }

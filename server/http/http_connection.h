@@ -43,6 +43,10 @@ public:
     bool isIdle() const;
     // When it last became idle (milliseconds of a steady clock).
     qint64 idleSinceMs() const { return m_idleSinceMs; }
+    // Part of a request has arrived, the rest not yet (nothing of it is being answered).
+    bool isReceiving() const;
+    // When the first byte of the request being received arrived (same clock).
+    qint64 requestStartMs() const { return m_requestStartMs; }
     // Bytes of replies waiting in the socket to be sent.
     qint64 bytesToWrite() const;
 

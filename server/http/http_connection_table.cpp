@@ -21,10 +21,12 @@ HttpConnectionTable::Verdict HttpConnectionTable::admit(const QString& address) 
         evict(idle);
     }
     if (count() >= m_maxTotal) {
-        HttpConnection* idle = longestIdle(m_all);
-        if (!idle)
+        HttpConnection* room = longestIdle(m_all);
+        if (!room)
+            room = slowestOfBusiest(address);
+        if (!room)
             return Verdict::OverTotal;
-        evict(idle);
+        evict(room);
     }
     return Verdict::Admitted;
 }
@@ -50,6 +52,27 @@ HttpConnection* HttpConnectionTable::longestIdle(const QList<HttpConnection*>& c
     for (HttpConnection* connection : connections) {
         if (connection->isIdle() && (!found || connection->idleSinceMs() < found->idleSinceMs()))
             found = connection;
+    }
+    return found;
+}
+
+HttpConnection* HttpConnectionTable::slowestOfBusiest(const QString& address) const {
+    const qsizetype least = count(address) + 2;
+    HttpConnection* found = nullptr;
+    qsizetype foundSize = 0;
+    for (const QList<HttpConnection*>& connections : m_byAddress) {
+        if (connections.size() < least || connections.size() < foundSize)
+            continue;
+        for (HttpConnection* connection : connections) {
+            if (!connection->isReceiving())
+                continue;
+            // A larger address first; within one size, the request that began first.
+            if (!found || connections.size() > foundSize ||
+                connection->requestStartMs() < found->requestStartMs()) {
+                found = connection;
+                foundSize = connections.size();
+            }
+        }
     }
     return found;
 }

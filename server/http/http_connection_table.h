@@ -10,8 +10,11 @@ class HttpConnection;
 
 // The open HTTP connections, counted in total and by address, with the two caps. When a new
 // connection would go over a cap, the connection (of that address, or of any for the total) that
-// has been idle longest is closed to make room; when none is idle, the new one is refused. So
-// connections that merely wait cannot lock anybody out, and one address cannot take every slot.
+// has been idle longest is closed to make room. When none is idle and the total is reached, the
+// address holding the most connections gives up the one whose unfinished request began first,
+// provided it holds at least two more than the newcomer's address; otherwise the new one is
+// refused. So connections that merely wait cannot lock anybody out, one address cannot take every
+// slot, and a few addresses trickling requests cannot hold the slots against all the others.
 class HttpConnectionTable {
 public:
     enum class Verdict { Admitted, OverTotal, OverAddress };
@@ -33,6 +36,9 @@ public:
 private:
     // The connection of the list idle longest, or null when none is idle.
     static HttpConnection* longestIdle(const QList<HttpConnection*>& connections);
+    // The earliest unfinished request of the address with the most connections among those
+    // holding at least two more than address and some unfinished request; null when none.
+    HttpConnection* slowestOfBusiest(const QString& address) const;
     void evict(HttpConnection* connection);
 
     int m_maxTotal;

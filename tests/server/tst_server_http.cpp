@@ -454,11 +454,28 @@ void TestServerHttp::connectionCaps() {
     QVERIFY(open(others, u"127.0.0.4"_s));
     QTRY_COMPARE(others[0]->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(others[1]->state(), QAbstractSocket::ConnectedState);
-    // The newcomer is served, and so are the busy connections once their requests are whole.
+    // The newcomer is served.
     others.back()->write(post("/android/size.php", "b=1"));
     QVERIFY(QTest::qWaitFor([&] { return others.back()->readAll().endsWith("\r\n\r\n1"); }));
-    local[1]->write("ne HTTP/1.1\r\n\r\n");
-    QVERIFY(QTest::qWaitFor([&] { return local[1]->readAll().endsWith("Not Found"); }));
+    // With every connection in the middle of a request, the address holding the most gives up
+    // its oldest unfinished one to a newcomer from an address holding at least two fewer...
+    for (size_t i = 1; i < others.size(); ++i)
+        others[i]->write("GET /no");
+    QTRY_COMPARE(server.http().idleConnectionCount(), 0);
+    QVERIFY(open(others, u"127.0.0.5"_s));
+    QTRY_COMPARE(local[1]->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(local[2]->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(server.http().connectionCount(), 5);
+    // ...but not to one from an address that holds nearly as many.
+    others.back()->write("GET /no");
+    QTRY_COMPARE(server.http().idleConnectionCount(), 0);
+    QVERIFY(open(others, u"127.0.0.3"_s));
+    received.clear();
+    QVERIFY(readUntilClosed(*others.back(), &received));
+    QCOMPARE(received, closingRefusal(503));
+    // The busy connections that stay are served once their requests are whole.
+    local[2]->write("ne HTTP/1.1\r\n\r\n");
+    QVERIFY(QTest::qWaitFor([&] { return local[2]->readAll().endsWith("Not Found"); }));
 }
 
 void TestServerHttp::unreadRepliesStayBounded() {
