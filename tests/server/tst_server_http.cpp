@@ -289,6 +289,12 @@ void TestServerHttp::refusedRequests_data() {
                                   << 501;
     QTest::newRow("not http") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\r\n\r\n", 13)
                               << 400;
+    // The features' web pages meet the same limits.
+    QTest::newRow("page: query over the limit")
+        << "GET /android/pcdocument.php?deviceid=" + QByteArray(2000, 'd') + " HTTP/1.1\r\n\r\n"
+        << 431;
+    QTest::newRow("page: form over the limit")
+        << post("/android/orseekaddress_cn_window.php", "address=" + QByteArray(993, 'a')) << 413;
 }
 
 void TestServerHttp::refusedRequests() {
