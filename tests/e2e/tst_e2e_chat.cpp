@@ -162,12 +162,12 @@ private slots:
 
 void TestEndToEndChat::twoMembersChatThroughTheServer() {
     test::ServerProcess server(QStringLiteral(ORVIX_SERVER_BINARY));
+    QVERIFY2(server.start({u"--auto-approve"_s}), server.output().constData());
     QCOMPARE(server.admin({u"add-member"_s, u"kim"_s, u"pw1"_s}), QByteArray("1\n"));
     QCOMPARE(server.admin({u"add-member"_s, u"lee"_s, u"pw2"_s, u"--name"_s, u"Lee"_s}),
              QByteArray("2\n"));
     QCOMPARE(server.admin({u"chat-room"_s, u"kim"_s, u"lee"_s}), QByteArray("1\n"));
     QVERIFY(!server.admin({u"chat-send"_s, u"1"_s, u"lee"_s, u"before you came"_s}).isNull());
-    QVERIFY2(server.start({u"--auto-approve"_s}), server.output().constData());
 
     QProcess partner;
     partner.setProcessChannelMode(QProcess::ForwardedErrorChannel);
