@@ -2,7 +2,9 @@
 
 #include "server/core/server_context.h"
 #include "server/scripts/content/install_content.h"
+#include "server/scripts/docs/install_docs.h"
 #include "server/scripts/session/install_session.h"
+#include "server/scripts/store/install_store.h"
 #include "server/storage/schema.h"
 
 namespace orvix::server {
@@ -11,6 +13,8 @@ QList<ServerFeature> serverFeatures() {
     return {
         sessionFeature(),
         contentFeature(),
+        docsFeature(),
+        storeFeature(),
     };
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/local_text.h"
+
 #include <functional>
 
 class QWidget;
@@ -13,6 +15,8 @@ namespace orvix {
 struct DocumentTemplate {
     std::function<QWidget*()> createFrame;
     bool createdAtStart = true;
+    // What the New command calls the kind of window, in the three languages.
+    LocalText name;
 };
 
 } // namespace orvix

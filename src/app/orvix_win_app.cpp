@@ -61,7 +61,15 @@ void COrvixWinApp::AddDocTemplate(DocumentTemplate documentTemplate) {
 QWidget* COrvixWinApp::OpenDocumentFile(std::size_t templateIndex) {
     if (templateIndex >= m_templates.size() || !m_templates[templateIndex].createFrame)
         return nullptr;
-    return m_templates[templateIndex].createFrame();
+    QWidget* window = m_templates[templateIndex].createFrame();
+    if (window)
+        m_templateWindows[templateIndex] = window;
+    return window;
+}
+
+QWidget* COrvixWinApp::documentWindow(std::size_t templateIndex) const {
+    const auto it = m_templateWindows.find(templateIndex);
+    return it == m_templateWindows.end() ? nullptr : it->second.data();
 }
 
 void COrvixWinApp::EndProcess(int code) {

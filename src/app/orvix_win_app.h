@@ -71,6 +71,8 @@ public:
         RequestPostList,     // the post list asks for a fresh list; no argument
         ReloadPost,          // the post view navigates again to the post it shows; no argument
         OpenDocumentLibrary, // the document library, run modally; argument: the parent QWidget*
+        RunDocumentDialog,   // the document dialog, run modally; argument: DocumentDialogRun*
+                             // (app/document_dialog_run.h), filled in by the run
         OpenMemberContent,   // the content editor opens the member's own content; no argument
         OpenStoreContent,    // the content editor opens the store's content; no argument
     };
@@ -105,6 +107,8 @@ public:
     const std::vector<DocumentTemplate>& documentTemplates() const { return m_templates; }
     // Opens a new window of a template (0-based); nullptr when it cannot be created.
     QWidget* OpenDocumentFile(std::size_t templateIndex);
+    // The window last opened from a template, while it exists; nullptr otherwise.
+    QWidget* documentWindow(std::size_t templateIndex) const;
 
     const Configuration& configuration() const { return m_configuration; }
 
@@ -175,6 +179,7 @@ private:
     std::map<Window, QPointer<QWidget>> m_windows;
     std::map<Action, ActionHandler> m_actions;
     std::vector<DocumentTemplate> m_templates;
+    std::map<std::size_t, QPointer<QWidget>> m_templateWindows;
     int m_exitCode = 1;
     bool m_endRequested = false;
 };

@@ -1,6 +1,7 @@
 #include "app/orvix_win_view.h"
 
 #include "app/fonts.h"
+#include "app/new_document_command.h"
 #include "app/orvix_win_app.h"
 #include "app/ui_text.h"
 #include "app/upgrade_dlg.h"
@@ -60,6 +61,7 @@ COrvixWinView::COrvixWinView(QWidget* parent)
     , m_aboutAction(new QAction(kAbout.pick(COrvixWinApp::current().session().country), this)) {
     connect(m_aboutAction, &QAction::triggered, this, [] { COrvixWinApp::current().OnAppAbout(); });
     addAction(m_aboutAction);
+    NewDocumentCommand::addTo(this, m_aboutAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 

@@ -1,13 +1,35 @@
 #include "platform/web_engine_browser.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QUrl>
+#include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace orvix {
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent)
-    : m_view(new QWebEngineView(parent)) {}
+    : m_view(new QWebEngineView(parent)) {
+    handDownloadsToDesktop(m_view->page()->profile());
+}
+
+void WebEngineBrowser::handDownloadsToDesktop(QWebEngineProfile* profile) {
+    static const char* const handled = "orvixDownloadsToDesktop";
+    if (!profile || profile->property(handled).toBool())
+        return;
+    profile->setProperty(handled, true);
+    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                     [](QWebEngineDownloadRequest* download) {
+                         const QUrl address = download->url();
+                         download->cancel();
+                         // Only web addresses: a page cannot make the desktop run a local file.
+                         const QString scheme = address.scheme().toLower();
+                         if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+                             QDesktopServices::openUrl(address);
+                     });
+}
 
 WebEngineBrowser::~WebEngineBrowser() = default; // the view belongs to its parent widget
 
