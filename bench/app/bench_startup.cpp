@@ -1,7 +1,8 @@
 // Start-up time and memory of the program beside a bare Qt dialog, in one run.
 //
 // The driver starts each kind of process several times, in turn, and reads one line from each:
-//   bare         a QApplication showing a QDialog;
+//   bare         a QApplication showing a QDialog, linked to Qt Widgets alone
+//                (bench_bare_dialog);
 //   bare-shared  the same with Qt::AA_ShareOpenGLContexts set before the application;
 //   program      the program as main() builds it, the browser a module loaded on demand;
 //   linked       the program with the browser linked in and the shared context set at start
@@ -29,10 +30,8 @@
 #endif
 
 #include <QApplication>
-#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -122,24 +121,6 @@ public slots:
         });
     }
 };
-
-#ifndef ORVIX_BENCH_LINKED_BROWSER
-int runBare(int argc, char* argv[], bool shared) {
-    if (shared)
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication application(argc, argv);
-    QDialog dialog;
-    dialog.resize(300, 200);
-    QLabel label(QStringLiteral("Orvix"), &dialog);
-    FirstPaint painted([&](QObject* o) { return o == &dialog; },
-                       [](QWidget*) {
-                           report("shown");
-                           std::_Exit(0);
-                       });
-    dialog.show();
-    return QApplication::exec();
-}
-#endif
 
 // The program, built as main() builds it, that logs in as the demo member and opens one web view
 // once the launcher is up.
@@ -294,8 +275,9 @@ int drive(int rounds) {
         std::vector<Sample> samples;
     };
     const QString self = QCoreApplication::applicationFilePath();
-    std::vector<Kind> kinds{{"bare dialog", self, QStringLiteral("bare"), {}},
-                            {"bare dialog + shared GL", self, QStringLiteral("bare-shared"), {}},
+    const QString bareDialog = QStringLiteral(ORVIX_BARE_BINARY);
+    std::vector<Kind> kinds{{"bare dialog", bareDialog, QStringLiteral("plain"), {}},
+                            {"bare dialog + shared GL", bareDialog, QStringLiteral("shared"), {}},
                             {"program, browser module", self, QStringLiteral("program"), {}},
                             {"program, browser linked",
                              QStringLiteral(ORVIX_LINKED_BINARY),
@@ -362,8 +344,6 @@ int main(int argc, char* argv[]) {
     if (mode == "program")
         return runProgram(argc, argv);
 #ifndef ORVIX_BENCH_LINKED_BROWSER
-    if (mode == "bare" || mode == "bare-shared")
-        return runBare(argc, argv, mode == "bare-shared");
     QCoreApplication application(argc, argv);
     return drive(std::max(1, mode.toInt() > 0 ? mode.toInt() : 5));
 #else
