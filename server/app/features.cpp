@@ -1,6 +1,7 @@
 #include "server/app/features.h"
 
 #include "server/core/server_context.h"
+#include "server/scripts/board/install_board.h"
 #include "server/scripts/content/install_content.h"
 #include "server/scripts/docs/install_docs.h"
 #include "server/scripts/session/install_session.h"
@@ -11,10 +12,7 @@ namespace orvix::server {
 
 QList<ServerFeature> serverFeatures() {
     return {
-        sessionFeature(),
-        contentFeature(),
-        docsFeature(),
-        storeFeature(),
+        sessionFeature(), contentFeature(), boardFeature(), docsFeature(), storeFeature(),
     };
 }
 

@@ -75,6 +75,8 @@ public:
                              // (app/document_dialog_run.h), filled in by the run
         OpenMemberContent,   // the content editor opens the member's own content; no argument
         OpenStoreContent,    // the content editor opens the store's content; no argument
+        OpenPostContent,     // the content editor starts a new, empty content for a post and
+                             // shows itself; argument: the post's mail index (QString)
     };
     using ActionHandler = std::function<void(const QVariant& argument)>;
 

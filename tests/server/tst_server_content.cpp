@@ -295,11 +295,16 @@ void TestServerContent::demoContents() {
              store.constData());
     QCOMPARE(contents.storeContentOf(1), 2);
 
-    // Seeding again adds nothing twice; the member's own profile is never overwritten.
-    QVERIFY(DemoContent(f.context()).seed(nullptr));
+    // Seeding again adds nothing twice (other features' demo data registers contents too); the
+    // member's own profile is never overwritten.
     QSqlQuery& count = f.context().database().statement(u"SELECT COUNT(*) FROM contents"_s);
     QVERIFY(count.exec() && count.next());
-    QCOMPARE(count.value(0).toInt(), 2);
+    const int seeded = count.value(0).toInt();
+    count.finish();
+    QVERIFY(seeded >= 2);
+    QVERIFY(DemoContent(f.context()).seed(nullptr));
+    QVERIFY(count.exec() && count.next());
+    QCOMPARE(count.value(0).toInt(), seeded);
     count.finish();
     const QString seededProfile = f.imageRoot() + u"/mailbox/0000000001/demo11767225600.sml"_s;
     const QString seededStore = f.imageRoot() + u"/mailbox/0000000001/st000000001.sml"_s;
