@@ -36,13 +36,13 @@ private slots:
                    "<body style='background:#ff0000'><p>7</p></body></html>");
         page.close();
 
-        QVERIFY(!module.isLoaded());
         CWebDialog dialog;
+        QVERIFY(!module.isLoaded()); // not before the dialog opens
+        dialog.show();
         QVERIFY2(module.isLoaded(), qPrintable(module.errorString()));
         QObject* view = dialog.explorer()->browser()->widget();
         QCOMPARE(view->metaObject()->className(), "QWebEngineView");
         QSignalSpy loaded(view, SIGNAL(loadFinished(bool)));
-        dialog.show();
         QVERIFY(loaded.wait(60000));
         QCOMPARE(loaded.first().first().toBool(), true);
         QCOMPARE(view->property("title").toString(), QStringLiteral("preview 7"));
