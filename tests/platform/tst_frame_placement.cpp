@@ -41,8 +41,8 @@ private slots:
         QTRY_COMPARE(frame.frameGeometry().topLeft(), outer.topLeft() + QPoint(30, 40));
         frame.resize(frame.size() + QSize(10, 10));
         QTest::qWait(20);
-        QCOMPARE(frame.frameGeometry(), QRect(outer.topLeft() + QPoint(30, 40),
-                                              outer.size() + QSize(10, 10)));
+        QCOMPARE(frame.frameGeometry(),
+                 QRect(outer.topLeft() + QPoint(30, 40), outer.size() + QSize(10, 10)));
     }
 
     // A dialog centred on another window's frame keeps its own client size.
