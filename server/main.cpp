@@ -32,8 +32,10 @@ int main(int argc, char** argv) {
     }
     // Only serve stops on its own terms; anything else ends at once on Ctrl-C.
     TerminationSignals::unblock();
-    if (command == QLatin1String("admin"))
-        return AdminCommands::run(arguments.mid(1), out, err);
+    if (command == QLatin1String("admin")) {
+        QTextStream in(stdin);
+        return AdminCommands::run(arguments.mid(1), out, err, &in);
+    }
 
     const bool help = command == QLatin1String("--help") || command == QLatin1String("-h");
     QTextStream& stream = help ? out : err;

@@ -1,14 +1,16 @@
 #include "server/admin/member_photo.h"
 
 #include "server/storage/data_folder.h"
-#include "server/storage/staged_file.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
+#include <QSaveFile>
 
 namespace orvix::server {
 
@@ -62,8 +64,17 @@ QByteArray MemberPhoto::encode(const QImage& image) {
 
 bool MemberPhoto::store(const DataFolder& folder, qint64 memberNo, const QByteArray& jpeg,
                         QString* error) {
-    return StagedFile::writeWhole(folder.stagingDir(), folder.memberPhotoPath(memberNo), jpeg,
-                                  error);
+    // Written beside its destination, not through the staging folder: the admin commands run
+    // beside a serving process, whose staging folder is its own.
+    const QString path = folder.memberPhotoPath(memberNo);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 } // namespace orvix::server

@@ -22,7 +22,7 @@ public:
     // A picture as JPEG bytes; empty when it cannot be encoded.
     static QByteArray encode(const QImage& image);
 
-    // Writes the photo whole (or not at all).
+    // Writes the photo whole (or not at all), replacing an older one.
     static bool store(const DataFolder& folder, qint64 memberNo, const QByteArray& jpeg,
                       QString* error);
 };

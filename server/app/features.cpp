@@ -2,6 +2,7 @@
 
 #include "server/core/server_context.h"
 #include "server/scripts/board/install_board.h"
+#include "server/scripts/chat/install_chat.h"
 #include "server/scripts/content/install_content.h"
 #include "server/scripts/docs/install_docs.h"
 #include "server/scripts/session/install_session.h"
@@ -12,7 +13,8 @@ namespace orvix::server {
 
 QList<ServerFeature> serverFeatures() {
     return {
-        sessionFeature(), contentFeature(), boardFeature(), docsFeature(), storeFeature(),
+        sessionFeature(), chatFeature(), contentFeature(),
+        boardFeature(),   docsFeature(), storeFeature(),
     };
 }
 

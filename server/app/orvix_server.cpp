@@ -1,10 +1,13 @@
 #include "server/app/orvix_server.h"
 
+#include "server/app/descriptor_limit.h"
 #include "server/app/features.h"
 #include "server/demo/demo_seeder.h"
 #include "server/http/orvix_http_server.h"
+#include "server/storage/folder_lock.h"
 #include "server/upload/upload_service.h"
 
+#include <QDir>
 #include <QHostAddress>
 
 namespace orvix::server {
@@ -24,13 +27,15 @@ bool OrvixServer::start(QString* error) {
             *error = QStringLiteral("%1 is not an IP address").arg(config.bindAddress);
         return false;
     }
-    if (!m_context.open(error) || !migrateFeatures(m_context, error))
+    if (!lockDataFolder(error) || !m_context.open(error) || !migrateFeatures(m_context, error))
         return false;
     if (config.demo && !(DemoSeeder(m_context).seed(error) && seedFeatureDemo(m_context, error)))
         return false;
 
+    m_limits = DescriptorLimit::fit(config.limits, DescriptorLimit::current());
+    config.limits = m_limits;
     installFeatures(m_routes, m_context);
-    m_http = std::make_unique<OrvixHttpServer>(m_routes, m_context.folder().imageRoot());
+    m_http = std::make_unique<OrvixHttpServer>(m_routes, m_context.folder().imageRoot(), m_limits);
     if (!m_http->start(address, config.httpPort, error))
         return false;
     if (config.publicAddress.isEmpty())
@@ -39,9 +44,36 @@ bool OrvixServer::start(QString* error) {
     UploadSettings uploads;
     uploads.imageRoot = m_context.folder().imageRoot();
     uploads.stagingDir = m_context.folder().stagingDir();
+    uploads.databasePath = m_context.folder().databasePath();
     uploads.maxSize = config.maxUpload;
+    uploads.headerTimeoutMs = m_limits.uploadHeaderTimeoutMs;
+    uploads.rateWindowMs = m_limits.uploadRateWindowMs;
+    uploads.minBytesPerSecond = m_limits.uploadMinBytesPerSecond;
+    uploads.maxConnections = m_limits.maxUploads;
+    uploads.maxPerAddress = m_limits.maxUploadsPerAddress;
+    uploads.listenBacklog = m_limits.listenBacklog;
     m_uploads = std::make_unique<UploadService>(uploads);
     return m_uploads->start(config.bindAddress, config.uploadPort, error);
+}
+
+bool OrvixServer::lockDataFolder(QString* error) {
+    const DataFolder& folder = m_context.folder();
+    if (!QDir().mkpath(folder.root())) {
+        if (error)
+            *error = QStringLiteral("cannot create the folder %1").arg(folder.root());
+        return false;
+    }
+    // Another serving process on the same folder would share the staging folder that this one
+    // clears at start.
+    auto lock = std::make_unique<FolderLock>();
+    QString reason;
+    if (!lock->acquire(folder.lockPath(), &reason)) {
+        if (error)
+            *error = QStringLiteral("the data folder %1 is %2").arg(folder.root(), reason);
+        return false;
+    }
+    m_lock = std::move(lock);
+    return true;
 }
 
 void OrvixServer::stop() {

@@ -1,5 +1,6 @@
 #include "server/app/serve_command.h"
 
+#include "server/app/descriptor_limit.h"
 #include "server/app/orvix_server.h"
 #include "server/app/termination_signals.h"
 #include "server/core/command_line.h"
@@ -111,6 +112,8 @@ int ServeCommand::run(const ServerConfig& config, QTextStream& out, QTextStream&
     QObject::connect(&termination, &TerminationSignals::received, QCoreApplication::instance(),
                      [] { QCoreApplication::quit(); });
 
+    // Connections need descriptors: take all the system allows; the caps are chosen below it.
+    DescriptorLimit::raise();
     OrvixServer server(config);
     QString error;
     if (!server.start(&error)) {

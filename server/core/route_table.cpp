@@ -51,7 +51,13 @@ bool PageRequest::has(QStringView name) const {
 }
 
 void RouteTable::addScript(const QString& path, Script script) {
+    m_deferredScripts.remove(path);
     m_scripts.insert(path, std::move(script));
+}
+
+void RouteTable::addDeferredScript(const QString& path, DeferredScript script) {
+    m_scripts.remove(path);
+    m_deferredScripts.insert(path, std::move(script));
 }
 
 void RouteTable::addPage(const QString& path, Page page, bool acceptsPost) {
@@ -61,6 +67,11 @@ void RouteTable::addPage(const QString& path, Page page, bool acceptsPost) {
 const RouteTable::Script* RouteTable::script(const QString& path) const {
     const auto it = m_scripts.constFind(path);
     return it == m_scripts.constEnd() ? nullptr : &it.value();
+}
+
+const RouteTable::DeferredScript* RouteTable::deferredScript(const QString& path) const {
+    const auto it = m_deferredScripts.constFind(path);
+    return it == m_deferredScripts.constEnd() ? nullptr : &it.value();
 }
 
 const RouteTable::Page* RouteTable::page(const QString& path) const {
@@ -74,7 +85,7 @@ bool RouteTable::pageAcceptsPost(const QString& path) const {
 }
 
 QStringList RouteTable::paths() const {
-    QStringList paths = m_scripts.keys() + m_pages.keys();
+    QStringList paths = m_scripts.keys() + m_deferredScripts.keys() + m_pages.keys();
     std::sort(paths.begin(), paths.end());
     return paths;
 }

@@ -66,15 +66,25 @@ class RouteTable {
 public:
     using Script = std::function<ScriptReply(const ScriptRequest&)>;
     using Page = std::function<PageReply(const PageRequest&)>;
+    // The answer of a script that finishes later, called once on the server's thread (from
+    // work on another thread through a queued call). Calling it after the client went away
+    // does nothing.
+    using ScriptResponder = std::function<void(const ScriptReply&)>;
+    // A script whose work must not hold up the server's thread (the password check of a
+    // login): it starts the work and answers through the responder when it is done. The
+    // connection waits for that answer; the server goes on answering other connections.
+    using DeferredScript = std::function<void(const ScriptRequest&, ScriptResponder)>;
 
     // Adds or replaces the script of a path.
     void addScript(const QString& path, Script script);
+    void addDeferredScript(const QString& path, DeferredScript script);
     // Adds or replaces the page of a path. A page answers GET; with acceptsPost it also takes a
     // form posted to it.
     void addPage(const QString& path, Page page, bool acceptsPost = false);
 
     // The script or page of a path, or null.
     const Script* script(const QString& path) const;
+    const DeferredScript* deferredScript(const QString& path) const;
     const Page* page(const QString& path) const;
     bool pageAcceptsPost(const QString& path) const;
 
@@ -88,6 +98,7 @@ private:
     };
 
     QHash<QString, Script> m_scripts;
+    QHash<QString, DeferredScript> m_deferredScripts;
     QHash<QString, PageRoute> m_pages;
 };
 

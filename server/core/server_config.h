@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/core/server_limits.h"
+
 #include <QString>
 
 namespace orvix::server {
@@ -20,6 +22,8 @@ struct ServerConfig {
     QString versionCode = QStringLiteral("7");
     QString versionName = QStringLiteral("0.5.6");
     QString minVersionCode = QStringLiteral("7");
+    // Caps and time limits of both ports and of the login.
+    ServerLimits limits;
 };
 
 } // namespace orvix::server

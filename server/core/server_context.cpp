@@ -13,4 +13,8 @@ bool ServerContext::open(QString* error) {
     return m_folder.prepare(error) && m_database.open(error);
 }
 
+bool ServerContext::openExisting(QString* error) {
+    return m_folder.checkExisting(error) && m_database.open(error);
+}
+
 } // namespace orvix::server

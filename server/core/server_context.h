@@ -19,8 +19,11 @@ public:
     ServerContext(const ServerContext&) = delete;
     ServerContext& operator=(const ServerContext&) = delete;
 
-    // Creates the data folder when missing and opens the database.
+    // Creates the data folder when missing (clearing its staging folder) and opens the
+    // database: for the serving process.
     bool open(QString* error);
+    // Opens the database of an existing data folder, creating nothing: for the admin commands.
+    bool openExisting(QString* error);
 
     const ServerConfig& config() const { return m_config; }
     ServerConfig& config() { return m_config; }

@@ -1,8 +1,8 @@
 #include "server/http/reply_writer.h"
 
-#include <QFile>
-#include <QHttpServerResponder>
 #include <QLoggingCategory>
+
+#include <utility>
 
 namespace orvix::server {
 
@@ -10,49 +10,76 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcReply, "orvix.http")
 
-const QByteArray kContentLength = QByteArrayLiteral("Content-Length");
-const QByteArray kContentType = QByteArrayLiteral("Content-Type");
+QByteArray head(int status, bool close) {
+    QByteArray bytes = ReplyWriter::statusLine(status);
+    if (close)
+        bytes += "Connection: close\r\n";
+    return bytes;
+}
+
+QByteArray lengthLine(qint64 size) {
+    return "Content-Length: " + QByteArray::number(size) + "\r\n";
+}
+
+QByteArray typeLine(const QByteArray& type) {
+    return "Content-Type: " + type + "\r\n\r\n";
+}
 
 } // namespace
 
-void ReplyWriter::writeText(QHttpServerResponder& responder, int status, const QByteArray& body) {
+QByteArray ReplyWriter::text(int status, const QByteArray& body, bool close) {
     if (body.size() > kMaxTextBody)
         qCWarning(lcReply) << "reply body of" << body.size()
                            << "bytes is longer than the client reads";
-    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
-    responder.writeHeader(kContentLength, QByteArray::number(body.size()));
-    responder.writeHeader(kContentType, QByteArrayLiteral("text/html"));
-    // writeBody() puts the blank line in front of the first body bytes; an empty body still
-    // needs it.
-    responder.writeBody(body.constData(), body.size());
+    return head(status, close) + lengthLine(body.size()) + typeLine("text/html") + body;
 }
 
-void ReplyWriter::writePage(QHttpServerResponder& responder, int status, const QByteArray& html,
-                            const QByteArray& location) {
-    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(status));
-    responder.writeHeader(kContentLength, QByteArray::number(html.size()));
-    responder.writeHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-store"));
-    responder.writeHeader(QByteArrayLiteral("X-Content-Type-Options"),
-                          QByteArrayLiteral("nosniff"));
+QByteArray ReplyWriter::page(int status, const QByteArray& html, const QByteArray& location,
+                             bool close) {
+    QByteArray bytes = head(status, close) + lengthLine(html.size()) +
+                       "Cache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n";
     if (!location.isEmpty())
-        responder.writeHeader(QByteArrayLiteral("Location"), location);
-    responder.writeHeader(kContentType, QByteArrayLiteral("text/html; charset=utf-8"));
-    responder.writeBody(html.constData(), html.size());
+        bytes += "Location: " + location + "\r\n";
+    return bytes + typeLine("text/html; charset=utf-8") + html;
 }
 
-void ReplyWriter::writeFile(QHttpServerResponder& responder, std::unique_ptr<QFile> file,
-                            const QByteArray& contentType, bool headOnly) {
-    if (headOnly) {
-        responder.writeStatusLine(QHttpServerResponder::StatusCode::Ok);
-        responder.writeHeader(kContentLength, QByteArray::number(file->size()));
-        responder.writeHeader(kContentType, contentType);
-        responder.writeBody(QByteArray());
-        return;
+QByteArray ReplyWriter::fileHead(qint64 size, const QByteArray& contentType, bool close) {
+    return head(200, close) + lengthLine(size) + typeLine(contentType);
+}
+
+QByteArray ReplyWriter::statusLine(int status) {
+    return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
+}
+
+QByteArray ReplyWriter::reasonPhrase(int status) {
+    static const std::pair<int, const char*> phrases[] = {
+        {100, "Continue"},
+        {200, "OK"},
+        {201, "Created"},
+        {204, "No Content"},
+        {301, "Moved Permanently"},
+        {302, "Found"},
+        {303, "See Other"},
+        {304, "Not Modified"},
+        {400, "Bad Request"},
+        {403, "Forbidden"},
+        {404, "Not Found"},
+        {405, "Method Not Allowed"},
+        {408, "Request Timeout"},
+        {409, "Conflict"},
+        {413, "Content Too Large"},
+        {429, "Too Many Requests"},
+        {431, "Request Header Fields Too Large"},
+        {500, "Internal Server Error"},
+        {501, "Not Implemented"},
+        {503, "Service Unavailable"},
+        {505, "HTTP Version Not Supported"},
+    };
+    for (const auto& [code, phrase] : phrases) {
+        if (code == status)
+            return phrase;
     }
-    // For a file (a device that knows its size) the responder writes Content-Length first, then
-    // the headers given here, then streams the file in pieces as the socket takes them.
-    responder.write(file.release(), {{kContentType, contentType}},
-                    QHttpServerResponder::StatusCode::Ok);
+    return status < 400 ? "OK" : "Error";
 }
 
 } // namespace orvix::server

@@ -1,6 +1,5 @@
 #include "server/storage/data_folder.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -18,18 +17,39 @@ bool DataFolder::prepare(QString* error) const {
             return false;
         }
     }
-    // Staged files belong to the process that writes them; files that are still there at start
-    // were left by a process that died in the middle of a write. Only the staging files of
-    // this program's own naming are touched. Another serving process on the same folder could
-    // be writing one right now, which is why files younger than a day are kept.
+    // Only the serving process writes staging files, and it holds the folder's lock: files that
+    // are still there at its start were left by a process that died in the middle of an upload.
+    // Only entries of this program's own naming are touched: staged files ("stage-") and links
+    // made before they are renamed into the tree ("link-", which point nowhere from here).
     QDir staging(stagingDir());
-    const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
     for (const QFileInfo& file :
-         staging.entryInfoList({QStringLiteral("stage-*")}, QDir::Files | QDir::Hidden)) {
-        if (file.lastModified().toUTC() < dayAgo)
-            QFile::remove(file.absoluteFilePath());
+         staging.entryInfoList({QStringLiteral("stage-*"), QStringLiteral("link-*")},
+                               QDir::Files | QDir::System | QDir::Hidden)) {
+        QFile::remove(file.absoluteFilePath());
     }
     return true;
+}
+
+bool DataFolder::checkExisting(QString* error) const {
+    auto fail = [&](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    const QFileInfo root(m_root);
+    if (!root.exists())
+        return fail(QStringLiteral("there is no data folder %1 (serve creates it)").arg(m_root));
+    if (!root.isDir())
+        return fail(QStringLiteral("%1 is not a folder").arg(m_root));
+    if (!QFileInfo(databasePath()).isFile()) {
+        return fail(
+            QStringLiteral("%1 holds no orvix-server database (serve creates it)").arg(m_root));
+    }
+    return true;
+}
+
+QString DataFolder::lockPath() const {
+    return m_root + QStringLiteral("/serve.lock");
 }
 
 QString DataFolder::databasePath() const {

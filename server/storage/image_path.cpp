@@ -57,4 +57,35 @@ QString ImagePath::resolveExisting(const QString& imageRoot, QStringView relativ
     return canonical;
 }
 
+QString ImagePath::prepareFolder(const QString& imageRoot, const QStringList& pieces,
+                                 QString* reason) {
+    auto fail = [&](const QString& why) {
+        if (reason)
+            *reason = why;
+        return QString();
+    };
+    const QString root = QFileInfo(imageRoot).canonicalFilePath();
+    if (root.isEmpty())
+        return fail(QStringLiteral("the image folder %1 is missing").arg(imageRoot));
+    QString current = root;
+    for (const QString& piece : pieces) {
+        if (!isSafePiece(piece))
+            return fail(QStringLiteral("folder name \"%1\" is not acceptable").arg(piece));
+        const QString next = current + u'/' + piece;
+        const QFileInfo entry(next);
+        // A dangling symbolic link does not "exist", but must not be replaced by a folder.
+        if (!entry.exists() && !entry.isSymLink() && !QDir(current).mkdir(piece) &&
+            !QFileInfo(next).isDir()) {
+            return fail(QStringLiteral("cannot create the folder %1").arg(next));
+        }
+        const QString real = QFileInfo(next).canonicalFilePath();
+        if (real.isEmpty() || !real.startsWith(root + u'/'))
+            return fail(QStringLiteral("folder %1 leads out of the image tree").arg(next));
+        if (!QFileInfo(real).isDir())
+            return fail(QStringLiteral("%1 is not a folder").arg(next));
+        current = real;
+    }
+    return current;
+}
+
 } // namespace orvix::server

@@ -29,6 +29,13 @@ public:
     // empty text when the path is not acceptable, missing, not a plain file, or leads outside
     // the tree through a symbolic link.
     static QString resolveExisting(const QString& imageRoot, QStringView relative);
+
+    // The real (canonical) path of a folder below imageRoot, given as checked pieces, creating
+    // the pieces that are missing one by one inside their already checked parent. Empty, with a
+    // reason, when a piece is no folder, or a piece is a symbolic link that leads out of the
+    // tree (or nowhere): nothing is ever created outside the tree.
+    static QString prepareFolder(const QString& imageRoot, const QStringList& pieces,
+                                 QString* reason);
 };
 
 } // namespace orvix::server

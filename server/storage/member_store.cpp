@@ -104,16 +104,56 @@ std::optional<MemberRecord> MemberStore::findOne(const QString& sql, const QVari
     if (!ok) {
         m_db.setLastError(query.lastError().text());
     } else if (query.next()) {
-        MemberRecord member;
-        member.memberNo = query.value(0).toLongLong();
-        member.loginId = query.value(1).toString();
-        member.passwordHash = query.value(2).toString();
-        member.name = query.value(3).toString();
-        member.storeNo = query.value(4).toLongLong();
-        found = member;
+        found = read(query);
     }
     query.finish();
     return found;
+}
+
+QList<MemberRecord> MemberStore::all(bool* failed) {
+    QSqlQuery& query = m_db.statement(kSelectMember + QStringLiteral("1 ORDER BY member_no"));
+    QList<MemberRecord> members;
+    const bool ok = query.exec();
+    if (failed)
+        *failed = !ok;
+    if (!ok)
+        m_db.setLastError(query.lastError().text());
+    while (ok && query.next())
+        members.append(read(query));
+    query.finish();
+    return members;
+}
+
+bool MemberStore::remove(qint64 memberNo) {
+    Transaction transaction(m_db);
+    if (!transaction.isActive())
+        return false;
+    // The member's own store row points back at the member; both go in this statement, and
+    // everything else of the member follows by the tables' ON DELETE rules.
+    QSqlQuery& query = m_db.statement(QStringLiteral("DELETE FROM members WHERE member_no = ?"));
+    query.addBindValue(memberNo);
+    if (!query.exec()) {
+        m_db.setLastError(query.lastError().text());
+        query.finish();
+        return false;
+    }
+    const int removed = query.numRowsAffected();
+    query.finish();
+    if (removed != 1) {
+        m_db.setLastError(QStringLiteral("no member number %1").arg(memberNo));
+        return false;
+    }
+    return transaction.commit();
+}
+
+MemberRecord MemberStore::read(const QSqlQuery& query) {
+    MemberRecord member;
+    member.memberNo = query.value(0).toLongLong();
+    member.loginId = query.value(1).toString();
+    member.passwordHash = query.value(2).toString();
+    member.name = query.value(3).toString();
+    member.storeNo = query.value(4).toLongLong();
+    return member;
 }
 
 } // namespace orvix::server

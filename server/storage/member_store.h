@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
+
+class QSqlQuery;
 
 namespace orvix::server {
 
@@ -33,8 +36,17 @@ public:
 
     bool setPasswordHash(qint64 memberNo, const QString& passwordHash);
 
+    // Every member in order of number; *failed tells a database failure apart from none.
+    QList<MemberRecord> all(bool* failed = nullptr);
+
+    // Removes the member with everything that belongs to it (its stores, PC approvals and
+    // sessions, rooms it was in, contents, posts and documents) in one transaction. False, with
+    // the reason in the database's lastError(), when it could not be removed.
+    bool remove(qint64 memberNo);
+
 private:
     std::optional<MemberRecord> findOne(const QString& sql, const QVariant& key, bool* failed);
+    static MemberRecord read(const QSqlQuery& query);
 
     Database& m_db;
 };

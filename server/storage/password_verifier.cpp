@@ -16,18 +16,29 @@ PasswordVerifier::PasswordVerifier(int capacity)
 }
 
 bool PasswordVerifier::verify(const QString& password, const QString& storedHash) {
+    if (const auto known = remembered(password, storedHash))
+        return *known;
+    const bool match = PasswordHasher::verify(password, storedHash);
+    remember(password, storedHash, match);
+    return match;
+}
+
+std::optional<bool> PasswordVerifier::remembered(const QString& password,
+                                                 const QString& storedHash) const {
     const QByteArray print = fingerprint(password, storedHash);
     if (m_matches.contains(print))
         return true;
     if (m_mismatches.contains(print))
         return false;
-    const bool match = PasswordHasher::verify(password, storedHash);
+    return std::nullopt;
+}
+
+void PasswordVerifier::remember(const QString& password, const QString& storedHash, bool match) {
     // Bounded memory: forget everything when full; the next checks simply rebuild it.
     QSet<QByteArray>& remembered = match ? m_matches : m_mismatches;
     if (remembered.size() >= m_capacity)
         remembered.clear();
-    remembered.insert(print);
-    return match;
+    remembered.insert(fingerprint(password, storedHash));
 }
 
 QByteArray PasswordVerifier::fingerprint(const QString& password, const QString& storedHash) const {

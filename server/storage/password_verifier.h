@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 namespace orvix::server {
 
 // Checks passwords against stored PBKDF2 hashes, remembering the checks that succeeded.
@@ -19,7 +21,14 @@ class PasswordVerifier {
 public:
     explicit PasswordVerifier(int capacity = 10000);
 
+    // A full check (remembered afterwards), or the remembered outcome.
     bool verify(const QString& password, const QString& storedHash);
+
+    // The outcome of an earlier check of this pair, or nothing when it has not been checked
+    // (or has been forgotten). Costs one HMAC.
+    std::optional<bool> remembered(const QString& password, const QString& storedHash) const;
+    // Keeps the outcome of a check made elsewhere (on a worker thread).
+    void remember(const QString& password, const QString& storedHash, bool match);
 
     // Number of remembered successful and failed checks (for tests).
     int rememberedCount() const { return int(m_matches.size()); }

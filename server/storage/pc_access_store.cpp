@@ -33,7 +33,8 @@ QString PcAccessStore::newDeviceId() {
         QByteArray(reinterpret_cast<const char*>(words), sizeof(words)).toHex());
 }
 
-PcAccessStore::Admission PcAccessStore::admit(qint64 memberNo, bool autoApprove) {
+PcAccessStore::Admission PcAccessStore::admit(qint64 memberNo, bool autoApprove,
+                                              const QString& address) {
     bool failed = false;
     // The waiting client asks again every 100 ms: answer "still pending" without a write.
     if (!autoApprove) {
@@ -57,7 +58,7 @@ PcAccessStore::Admission PcAccessStore::admit(qint64 memberNo, bool autoApprove)
     if (autoApprove) {
         if (open && !closeApproval(open->approvalNo, Approval::Used, now))
             return outcome(Outcome::Failed);
-        result = outcome(Outcome::Admitted, openSession(memberNo, std::nullopt, now));
+        result = outcome(Outcome::Admitted, openSession(memberNo, std::nullopt, address, now));
     } else if (!open) {
         if (!insertApproval(memberNo, Approval::Pending, now))
             return outcome(Outcome::Failed);
@@ -71,7 +72,7 @@ PcAccessStore::Admission PcAccessStore::admit(qint64 memberNo, bool autoApprove)
     } else {
         if (!closeApproval(open->approvalNo, Approval::Used, now))
             return outcome(Outcome::Failed);
-        result = outcome(Outcome::Admitted, openSession(memberNo, open->approvalNo, now));
+        result = outcome(Outcome::Admitted, openSession(memberNo, open->approvalNo, address, now));
     }
     if (result.outcome == Outcome::Admitted && result.deviceId.isEmpty())
         return outcome(Outcome::Failed);
@@ -140,6 +141,32 @@ std::optional<qint64> PcAccessStore::sessionMember(const QString& deviceId) {
     return member;
 }
 
+QList<qint64> PcAccessStore::sessionMembersAt(const QString& address, bool* failed) {
+    QSqlQuery& query = m_db.statement(
+        QStringLiteral("SELECT DISTINCT member_no FROM pc_sessions "
+                       "WHERE peer_address = ? AND ended_at IS NULL ORDER BY member_no"));
+    query.addBindValue(address);
+    QList<qint64> members;
+    const bool ok = query.exec();
+    if (failed)
+        *failed = !ok;
+    if (!ok)
+        m_db.setLastError(query.lastError().text());
+    while (ok && query.next())
+        members.append(query.value(0).toLongLong());
+    query.finish();
+    return members;
+}
+
+int PcAccessStore::openSessionCount(qint64 memberNo) {
+    QSqlQuery& query = m_db.statement(QStringLiteral(
+        "SELECT COUNT(*) FROM pc_sessions WHERE member_no = ? AND ended_at IS NULL"));
+    query.addBindValue(memberNo);
+    const int count = query.exec() && query.next() ? query.value(0).toInt() : 0;
+    query.finish();
+    return count;
+}
+
 std::optional<PcAccessStore::Approval> PcAccessStore::openApproval(qint64 memberNo) {
     bool failed = false;
     const auto open = findOpen(memberNo, &failed);
@@ -186,16 +213,19 @@ bool PcAccessStore::insertApproval(qint64 memberNo, Approval state, qint64 now) 
     return m_db.run(query);
 }
 
-QString PcAccessStore::openSession(qint64 memberNo, std::optional<qint64> approvalNo, qint64 now) {
+QString PcAccessStore::openSession(qint64 memberNo, std::optional<qint64> approvalNo,
+                                   const QString& address, qint64 now) {
     // A new session hears only of chat messages that arrive from now on.
     QSqlQuery& query = m_db.statement(QStringLiteral(
-        "INSERT INTO pc_sessions (device_id, member_no, approval_no, started_at, chat_cursor) "
-        "VALUES (?, ?, ?, ?, (SELECT COALESCE(MAX(message_no), 0) FROM chat_messages))"));
+        "INSERT INTO pc_sessions (device_id, member_no, approval_no, started_at, peer_address, "
+        "chat_cursor) "
+        "VALUES (?, ?, ?, ?, ?, (SELECT COALESCE(MAX(message_no), 0) FROM chat_messages))"));
     const QString deviceId = newDeviceId();
     query.addBindValue(deviceId);
     query.addBindValue(memberNo);
     query.addBindValue(approvalNo ? QVariant(*approvalNo) : QVariant());
     query.addBindValue(now);
+    query.addBindValue(address.isEmpty() ? QVariant() : QVariant(address));
     return m_db.run(query) ? deviceId : QString();
 }
 

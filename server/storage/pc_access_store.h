@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -27,9 +28,10 @@ public:
 
     explicit PcAccessStore(Database& db);
 
-    // What a login with a correct password gets. With autoApprove the login is admitted at once
-    // (an open approval, whatever its state, is closed with it).
-    Admission admit(qint64 memberNo, bool autoApprove);
+    // What a login with a correct password from the address gets. With autoApprove the login is
+    // admitted at once (an open approval, whatever its state, is closed with it). An admitted
+    // session remembers the address (PeerAddress::text) it logged in from.
+    Admission admit(qint64 memberNo, bool autoApprove, const QString& address = {});
 
     // The phone's answer to the member's open approval. When nothing is open, the answer is kept
     // for the next login. Returns false on a database failure.
@@ -43,6 +45,13 @@ public:
 
     // The member that an open session belongs to; nothing for unknown or ended device ids.
     std::optional<qint64> sessionMember(const QString& deviceId);
+
+    // The members with an open session that logged in from the address, in order; empty on a
+    // database failure.
+    QList<qint64> sessionMembersAt(const QString& address, bool* failed = nullptr);
+
+    // Open sessions of a member.
+    int openSessionCount(qint64 memberNo);
 
     // The state of the member's open approval, if any (for tests and the admin commands).
     std::optional<Approval> openApproval(qint64 memberNo);
@@ -58,7 +67,8 @@ private:
     std::optional<OpenApproval> findOpen(qint64 memberNo, bool* failed);
     bool closeApproval(qint64 approvalNo, Approval finalState, qint64 now);
     bool insertApproval(qint64 memberNo, Approval state, qint64 now);
-    QString openSession(qint64 memberNo, std::optional<qint64> approvalNo, qint64 now);
+    QString openSession(qint64 memberNo, std::optional<qint64> approvalNo, const QString& address,
+                        qint64 now);
     // Ends the open sessions whose column (member_no or device_id) holds key; returns how
     // many ended, -1 on failure.
     int endOpenSessions(QLatin1String column, const QVariant& key, const QString& reason);

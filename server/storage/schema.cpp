@@ -151,6 +151,15 @@ QStringList featurePartsLayout() {
     };
 }
 
+// Version 3: the address each PC session logged in from. Uploads are taken only from an address
+// that holds an open session.
+QStringList sessionAddressLayout() {
+    return {
+        QStringLiteral("ALTER TABLE pc_sessions ADD COLUMN peer_address TEXT"),
+        QStringLiteral("CREATE INDEX pc_sessions_peer ON pc_sessions(peer_address, ended_at)"),
+    };
+}
+
 int partVersion(Database& db, const QString& name, bool* failed) {
     QSqlQuery& query =
         db.statement(QStringLiteral("SELECT version FROM schema_parts WHERE name = ?"));
@@ -166,7 +175,7 @@ int partVersion(Database& db, const QString& name, bool* failed) {
 } // namespace
 
 int Schema::currentVersion() {
-    return 2;
+    return 3;
 }
 
 QStringList Schema::migration(int version) {
@@ -175,6 +184,8 @@ QStringList Schema::migration(int version) {
         return firstLayout();
     case 2:
         return featurePartsLayout();
+    case 3:
+        return sessionAddressLayout();
     default:
         return {};
     }

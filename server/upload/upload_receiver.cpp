@@ -1,5 +1,8 @@
 #include "server/upload/upload_receiver.h"
 
+#include "server/core/peer_address.h"
+#include "server/upload/upload_gate.h"
+
 #include <QTcpSocket>
 
 namespace orvix::server {
@@ -10,20 +13,25 @@ constexpr qint64 kChunk = 64 * 1024;
 
 } // namespace
 
-UploadReceiver::UploadReceiver(QTcpSocket* socket, const UploadSettings& settings, QObject* parent)
+UploadReceiver::UploadReceiver(QTcpSocket* socket, const UploadSettings& settings, UploadGate& gate,
+                               QObject* parent)
     : QObject(parent)
     , m_socket(socket)
     , m_settings(settings)
+    , m_gate(gate)
+    , m_address(PeerAddress::text(socket->peerAddress()))
     , m_file(settings.stagingDir) {
     m_socket->setParent(this);
+    // Bytes beyond what is being written wait in the peer's buffers, not here.
+    m_socket->setReadBufferSize(kChunk);
     m_block.reserve(UploadHeader::kBlockSize);
-    m_idle.setSingleShot(true);
-    m_idle.setInterval(settings.idleTimeoutMs);
-    connect(&m_idle, &QTimer::timeout, this,
-            [this] { refuse(QStringLiteral("no data for %1 ms").arg(m_settings.idleTimeoutMs)); });
+    m_deadline.setSingleShot(true);
+    m_window.setInterval(qMax(1, settings.rateWindowMs));
+    connect(&m_deadline, &QTimer::timeout, this, &UploadReceiver::onDeadline);
+    connect(&m_window, &QTimer::timeout, this, &UploadReceiver::checkRate);
     connect(m_socket, &QTcpSocket::readyRead, this, &UploadReceiver::readAvailable);
     connect(m_socket, &QTcpSocket::disconnected, this, &UploadReceiver::onDisconnected);
-    m_idle.start();
+    m_deadline.start(qMax(1, settings.headerTimeoutMs));
     // Bytes may have arrived before the signals were connected.
     if (m_socket->bytesAvailable() > 0)
         QMetaObject::invokeMethod(this, &UploadReceiver::readAvailable, Qt::QueuedConnection);
@@ -35,7 +43,8 @@ bool UploadReceiver::abandon() {
     if (m_state == State::Done)
         return false;
     m_state = State::Done;
-    m_idle.stop();
+    m_deadline.stop();
+    m_window.stop();
     m_file.discard();
     m_socket->abort();
     return true;
@@ -46,11 +55,11 @@ void UploadReceiver::readAvailable() {
         m_socket->readAll(); // nothing is expected after the file
         return;
     }
-    m_idle.start();
     if (m_state == State::Header) {
         m_block += m_socket->read(UploadHeader::kBlockSize - m_block.size());
         if (m_block.size() < UploadHeader::kBlockSize)
             return;
+        m_deadline.stop();
         QString reason;
         const auto header = UploadHeader::parse(m_block, m_settings.maxSize, &reason);
         if (!header) {
@@ -58,11 +67,20 @@ void UploadReceiver::readAvailable() {
             return;
         }
         m_header = *header;
+        const QString folder = m_gate.targetFolder(m_header, m_address, &reason);
+        if (folder.isEmpty()) {
+            refuse(
+                QStringLiteral("%1 from %2: %3").arg(m_header.relativePath(), m_address, reason));
+            return;
+        }
+        m_destination = folder + u'/' + m_header.name;
         if (!m_file.open(&reason)) {
             refuse(reason);
             return;
         }
         m_state = State::Body;
+        m_windowStart = 0;
+        m_window.start();
     }
     while (m_state == State::Body) {
         const qint64 remaining = m_header.size - m_file.size();
@@ -78,6 +96,34 @@ void UploadReceiver::readAvailable() {
             return;
         }
     }
+}
+
+void UploadReceiver::onDeadline() {
+    refuse(QStringLiteral("header not complete after %1 ms (%2 of %3 bytes) from %4")
+               .arg(m_settings.headerTimeoutMs)
+               .arg(m_block.size())
+               .arg(UploadHeader::kBlockSize)
+               .arg(m_address));
+}
+
+void UploadReceiver::checkRate() {
+    if (m_state != State::Body)
+        return;
+    // Each window must bring the minimum, or the rest of the file when less is left.
+    const qint64 got = m_file.size() - m_windowStart;
+    const qint64 wanted = qMin(m_settings.minBytesPerSecond * m_settings.rateWindowMs / 1000,
+                               m_header.size - m_windowStart);
+    if (got < wanted) {
+        refuse(QStringLiteral("%1 bytes of %2 in %3 ms, slower than %4 bytes per second, "
+                              "from %5")
+                   .arg(got)
+                   .arg(m_header.relativePath())
+                   .arg(m_settings.rateWindowMs)
+                   .arg(m_settings.minBytesPerSecond)
+                   .arg(m_address));
+        return;
+    }
+    m_windowStart = m_file.size();
 }
 
 void UploadReceiver::onDisconnected() {
@@ -104,14 +150,14 @@ void UploadReceiver::refuse(const QString& reason) {
 
 void UploadReceiver::store() {
     QString error;
-    const QString relative = m_header.relativePath();
-    if (!m_file.commit(m_settings.imageRoot + u'/' + relative, &error)) {
+    if (!m_file.commit(m_destination, &error)) {
         refuse(error);
         return;
     }
     m_state = State::Done;
-    m_idle.stop();
-    emit stored(relative, m_header.size);
+    m_deadline.stop();
+    m_window.stop();
+    emit stored(m_header.relativePath(), m_header.size);
     m_socket->disconnectFromHost();
     finish();
 }

@@ -11,21 +11,27 @@ class QTcpSocket;
 
 namespace orvix::server {
 
+class UploadGate;
+
 // One connection to the upload port: the header block, then exactly the announced number of
 // bytes, which are staged and renamed into the image tree only when all have arrived. Anything
-// else (a refused header, a connection that ends early or falls silent, a write failure) drops
-// the connection and leaves no file. The peer is sent nothing; after a stored file the
-// connection is closed.
+// else (a header refused by its form or by the gate, a connection that ends early, a header not
+// complete in time, a body slower than the minimum rate, a write failure) drops the connection
+// and leaves no file. The peer is sent nothing; after a stored file the connection is closed.
 class UploadReceiver : public QObject {
     Q_OBJECT
 public:
-    // Takes over the socket.
-    UploadReceiver(QTcpSocket* socket, const UploadSettings& settings, QObject* parent = nullptr);
+    // Takes over the socket. The gate decides where the file may go.
+    UploadReceiver(QTcpSocket* socket, const UploadSettings& settings, UploadGate& gate,
+                   QObject* parent = nullptr);
     ~UploadReceiver() override;
 
     // Drops the connection and its staged bytes (server shut-down, refusals). False when the
     // upload had already ended.
     bool abandon();
+
+    // The peer's address (PeerAddress::text).
+    const QString& address() const { return m_address; }
 
 signals:
     // Sent once; the receiver deletes itself afterwards.
@@ -35,6 +41,8 @@ signals:
 private:
     void readAvailable();
     void onDisconnected();
+    void onDeadline();
+    void checkRate();
     void refuse(const QString& reason);
     void store();
     void finish();
@@ -43,11 +51,16 @@ private:
 
     QTcpSocket* m_socket;
     const UploadSettings& m_settings;
+    UploadGate& m_gate;
+    QString m_address;
     State m_state = State::Header;
     QByteArray m_block;
     UploadHeader m_header;
+    QString m_destination;
     StagedFile m_file;
-    QTimer m_idle;
+    QTimer m_deadline;        // the header's
+    QTimer m_window;          // the body's minimum rate
+    qint64 m_windowStart = 0; // bytes of the file at the start of the window
 };
 
 } // namespace orvix::server

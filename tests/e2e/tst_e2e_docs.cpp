@@ -63,8 +63,9 @@ struct EndToEnd {
     std::unique_ptr<COrvixWinApp> app;
 
     bool start() {
-        if (server.admin({u"add-member"_s, u"kim"_s, u"pass1234"_s}).isEmpty() ||
-            !server.start({u"--auto-approve"_s}))
+        // The server makes the data folder; the member is added beside it, as an operator would.
+        if (!server.start({u"--auto-approve"_s}) ||
+            server.admin({u"add-member"_s, u"kim"_s, u"pass1234"_s}).isEmpty())
             return false;
         Configuration configuration;
         configuration.serverAddress = server.httpAddress();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -29,7 +30,14 @@ QByteArray getRequest(const QString& path) {
     return "GET " + path.toUtf8() + " HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: test\r\n\r\n";
 }
 
-QByteArray httpExchange(quint16 port, const QByteArray& request) {
+bool connectFrom(QTcpSocket& socket, quint16 port, const QString& from) {
+    if (!from.isEmpty() && !socket.bind(QHostAddress(from), 0))
+        return false;
+    socket.connectToHost(u"127.0.0.1"_s, port);
+    return socket.waitForConnected(5000);
+}
+
+QByteArray httpExchange(quint16 port, const QByteArray& request, const QString& from) {
     QTcpSocket socket;
     QEventLoop loop;
     QByteArray reply;
@@ -41,6 +49,8 @@ QByteArray httpExchange(quint16 port, const QByteArray& request) {
     QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
     QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+    if (!from.isEmpty())
+        socket.bind(QHostAddress(from), 0);
     socket.connectToHost(u"127.0.0.1"_s, port);
     socket.write(request);
     loop.exec();
@@ -52,10 +62,10 @@ QByteArray bodyOf(const QByteArray& reply) {
     return end < 0 ? QByteArray() : reply.mid(end + 4);
 }
 
-QString login(quint16 port, const QString& id, const QString& password) {
+QString login(quint16 port, const QString& id, const QString& password, const QString& from) {
     const QByteArray body = "id=" + id.toUtf8() + "&password=" + password.toUtf8();
     return QString::fromUtf8(
-        bodyOf(httpExchange(port, clientRequest(u"/android/pclogin.php"_s, body))));
+        bodyOf(httpExchange(port, clientRequest(u"/android/pclogin.php"_s, body), from)));
 }
 
 QByteArray uploadBlock(qint64 size, const QByteArray& folder, const QByteArray& name) {
@@ -84,6 +94,10 @@ ServerFixture::ServerFixture(ServerConfig config)
 qint64 ServerFixture::addMember(const QString& id, const QString& password) {
     const auto member = MemberRegistration(context()).add(id, password, id, {}, nullptr);
     return member ? member->memberNo : -1;
+}
+
+QString ServerFixture::openSession(qint64 memberNo, const QString& address) {
+    return context().pcAccess().admit(memberNo, true, address).deviceId;
 }
 
 } // namespace orvix::server::test

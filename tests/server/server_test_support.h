@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+class QTcpSocket;
+
 namespace orvix::server::test {
 
 QStringList words(const char* text); // the items of a text separated by single blanks
@@ -17,10 +19,15 @@ QByteArray getRequest(const QString& path);
 
 // Sends a request to a local port and returns every byte of the reply, once the body it
 // announces has arrived or the connection ended. Runs the event loop meanwhile: the server may
-// live on this thread.
-QByteArray httpExchange(quint16 port, const QByteArray& request);
+// live on this thread. from: the loopback address to send from (127.0.0.1 unless given), so that
+// tests can play several clients.
+QByteArray httpExchange(quint16 port, const QByteArray& request, const QString& from = {});
 QByteArray bodyOf(const QByteArray& reply);
-QString login(quint16 port, const QString& id, const QString& password); // the reply body
+QString login(quint16 port, const QString& id, const QString& password,
+              const QString& from = {}); // the reply body
+
+// Connects a socket from a loopback address (127.0.0.1 unless given); false when it failed.
+bool connectFrom(QTcpSocket& socket, quint16 port, const QString& from = {});
 
 // The 2,048-byte upload header block "<size> <folder> <name>" padded with zero bytes.
 QByteArray uploadBlock(qint64 size, const QByteArray& folder, const QByteArray& name);
@@ -40,6 +47,8 @@ public:
     QString imageRoot() const { return m_dir.path() + QStringLiteral("/image"); }
     // Adds a member through the registration path, with the real password hashing.
     qint64 addMember(const QString& id, const QString& password);
+    // Opens a PC session of the member as a login from the address would; gives its device id.
+    QString openSession(qint64 memberNo, const QString& address = QStringLiteral("127.0.0.1"));
 
 private:
     QTemporaryDir m_dir;

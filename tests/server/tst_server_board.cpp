@@ -500,6 +500,14 @@ void TestServerBoard::addPostCommand() {
         *output = out.trimmed();
         return code;
     };
+    {
+        // The operator's commands work on a data folder a server has made.
+        ServerConfig config;
+        config.dataDir = data;
+        ServerContext made(config);
+        QString error;
+        QVERIFY2(made.open(&error), qPrintable(error));
+    }
     QString output;
     QCOMPARE(admin({u"add-member"_s, u"kim"_s, u"pw"_s}, &output), 0);
     const QString picture = data + u"/photo.png"_s;

@@ -111,6 +111,13 @@ void TestServerContent::registrationKeepsWhatWasTyped() {
              QByteArray("1</>3"));
     QCOMPARE(store.find(3)->style, u"text"_s);
     QCOMPARE(store.find(2)->title, QString());
+    // A content with several MiB of exported HTML is within the limits of a request body.
+    const QByteArray large = "<p>" + QByteArray(4 * 1024 * 1024, 'h') + "</p>";
+    QCOMPARE(post(f, kAdd,
+                  "deviceid=" + device.toUtf8() + "&style=replayinfo&content=" + large +
+                      "&file=big&idate=1&title=T&imagefile="),
+             QByteArray("1</>4"));
+    QCOMPARE(store.find(4)->html.toUtf8(), large);
 }
 
 void TestServerContent::registrationRefusals_data() {

@@ -1,5 +1,7 @@
-// The orvix-server program itself: the ready line, admin commands beside a running server, demo
-// data, a busy port, data that survives kill -9, clean stops on SIGTERM and SIGINT.
+// The orvix-server program itself: the ready line, admin commands beside a running server (and
+// on folders that are not one), passwords on standard input, demo data, a busy port, a data
+// folder served twice, data that survives kill -9 and staging files it leaves, clean stops on
+// SIGTERM and SIGINT.
 
 #include "server_test_support.h"
 #include "support/server_process.h"
@@ -7,10 +9,13 @@
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QProcess>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace orvix::server::test;
@@ -19,6 +24,21 @@ using orvix::test::ServerProcess;
 namespace {
 
 const QString kBinary = QStringLiteral(ORVIX_SERVER_BINARY);
+
+// An admin command given input on its standard input: its exit code, and its standard output
+// and error together.
+std::pair<int, QByteArray> adminWithInput(const QString& data, const QStringList& arguments,
+                                          const QByteArray& input) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(kBinary, QStringList{u"admin"_s, u"--data"_s, data} + arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(20000))
+        return {-1, process.readAll()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAll()};
+}
 
 QByteArray closeSession(quint16 port, const QString& deviceId) {
     return bodyOf(httpExchange(
@@ -31,14 +51,14 @@ void stopDuringUpload(ServerProcess& server, int signalNumber) {
     QTcpSocket socket;
     socket.connectToHost(u"127.0.0.1"_s, server.uploadPort());
     QVERIFY(socket.waitForConnected(5000));
-    socket.write(uploadBlock(1000, "chatdata", "cut.jpg") + QByteArray(10, 'x'));
+    socket.write(uploadBlock(1000, "chatdata", "1cut.jpg") + QByteArray(10, 'x'));
     QVERIFY(socket.waitForBytesWritten(5000));
     const QString staging = server.dataFolder() + u"/staging"_s;
     QTRY_COMPARE(QDir(staging).entryList(QDir::Files).size(), 1);
     ::kill(pid_t(server.processId()), signalNumber);
     QCOMPARE(server.waitForExit(), 0);
     QVERIFY(QDir(staging).isEmpty());
-    QVERIFY(!QFile::exists(server.dataFolder() + u"/image/chatdata/cut.jpg"_s));
+    QVERIFY(!QFile::exists(server.dataFolder() + u"/image/chatdata/1cut.jpg"_s));
 }
 
 } // namespace
@@ -46,9 +66,28 @@ void stopDuringUpload(ServerProcess& server, int signalNumber) {
 class TestServerProcess : public QObject {
     Q_OBJECT
 private slots:
+    void adminCommandsCreateNoDataFolder();
     void readyLineAdminCommandsAndSigterm();
     void demoDataBusyPortKillNineAndSigint();
 };
+
+void TestServerProcess::adminCommandsCreateNoDataFolder() {
+    // Only serve makes a data folder: an admin command on a wrong path says what is wrong and
+    // leaves nothing behind.
+    QTemporaryDir dir;
+    const QString missing = dir.path() + u"/missing"_s;
+    const QString empty = dir.path() + u"/empty"_s;
+    QVERIFY(QDir().mkpath(empty));
+    const std::pair<QString, const char*> rows[] = {{missing, "no data folder"},
+                                                    {empty, "holds no orvix-server database"}};
+    for (const auto& [folder, reason] : rows) {
+        const auto [code, output] = adminWithInput(folder, words("list-members"), {});
+        QCOMPARE(code, 1);
+        QVERIFY2(output.contains(reason), output.constData());
+    }
+    QVERIFY(!QFileInfo::exists(missing));
+    QCOMPARE(QDir(empty).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
 
 void TestServerProcess::readyLineAdminCommandsAndSigterm() {
     ServerProcess server(kBinary);
@@ -72,7 +111,8 @@ void TestServerProcess::readyLineAdminCommandsAndSigterm() {
     QVERIFY(writeFile(text, "this is text"));
     for (const char* line :
          {"add-member kim x", "approve-pc nobody", "end-pc nobody", "add-member a&b x",
-          "add-member lee x --photo @text", "add-member lee", "remove-member kim"})
+          "add-member lee x --photo @text", "add-member lee", "remove-member nobody",
+          "set-password nobody", "add-member lee x --password-stdin", "list-members x"})
         QVERIFY2(server.admin(words(line).replaceInStrings(u"@text"_s, text)).isNull(), line);
     // A password may begin with '-'.
     QCOMPARE(server.admin(words("add-member lee -pw2")), QByteArray("2\n"));
@@ -93,6 +133,31 @@ void TestServerProcess::readyLineAdminCommandsAndSigterm() {
     // end-pc ends lee's session: closing it afterwards finds nothing open.
     QVERIFY(server.admin(words("end-pc lee")).contains("1 PC session"));
     QCOMPARE(closeSession(port, lee.value(3)), QByteArray("0"));
+
+    // Passwords on standard input never show in the process list; set-password changes what
+    // the running server checks at once.
+    const QString data = server.dataFolder();
+    QCOMPARE(
+        adminWithInput(data, words("add-member park --password-stdin --photo") << png, "p a r k\n"),
+        std::make_pair(0, QByteArray("3\n")));
+    const QString parkPhoto = data + u"/image/memberphoto/mem3.jpg"_s;
+    QVERIFY(QFile::exists(parkPhoto));
+    QCOMPARE(adminWithInput(data, words("set-password kim"), "new pw\r\n").first, 0);
+    QCOMPARE(adminWithInput(data, words("set-password kim"), "").first, 1);
+    QCOMPARE(adminWithInput(data, words("set-password kim"), "a&b\n").first, 1);
+    QCOMPARE(login(port, u"kim"_s, u"pw"_s), u"0"_s);
+    QCOMPARE(login(port, u"park"_s, u"p a r k"_s), u"1</>0"_s);
+    QCOMPARE(login(port, u"kim"_s, u"new pw"_s), u"1</>0"_s);
+    QCOMPARE(server.admin(words("list-members")),
+             QByteArray("number\tID\tname\tstore\topen PC sessions\n"
+                        "1\tkim\tkim\t1\t1\n2\tlee\tlee\t2\t0\n3\tpark\tpark\t3\t0\n"));
+    // Removing a member takes its photo and sessions with it.
+    QCOMPARE(server.admin(words("remove-member lee")), QByteArray("removed member 2 (lee)\n"));
+    QVERIFY(server.admin(words("remove-member lee")).isNull());
+    QVERIFY(server.admin(words("remove-member park")).contains("member 3"));
+    QVERIFY(!QFile::exists(parkPhoto));
+    QCOMPARE(login(port, u"park"_s, u"p a r k"_s), u"0"_s);
+    QCOMPARE(server.admin(words("list-members")).count('\n'), 2);
     stopDuringUpload(server, SIGTERM);
 }
 
@@ -107,19 +172,38 @@ void TestServerProcess::demoDataBusyPortKillNineAndSigint() {
     QVERIFY(QImage::fromData(bodyOf(photo), "JPG").width() >= 50);
     QCOMPARE(login(port, u"minji"_s, u"minji1234"_s).split(u"</>"_s).value(4), u"1"_s);
 
-    // A second server on a port in use says so and ends.
+    // A second server on a port in use says so and ends; so does one on a data folder that is
+    // being served.
     ServerProcess second(kBinary);
     QVERIFY(!second.start(words("--http-port") << QString::number(port)));
     QCOMPARE(second.waitForExit(), 1);
     QVERIFY(second.output().contains(QByteArray::number(port)));
+    QProcess twice;
+    twice.setProcessChannelMode(QProcess::MergedChannels);
+    twice.start(kBinary, {u"serve"_s, u"--data"_s, server.dataFolder(), u"--http-port"_s, u"0"_s,
+                          u"--upload-port"_s, u"0"_s});
+    QVERIFY(twice.waitForFinished(20000));
+    QCOMPARE(twice.exitCode(), 1);
+    QVERIFY2(twice.readAll().contains("in use by another orvix-server"), "second serve");
 
-    // The admitted session survives kill -9, and seeding again on the next start adds nobody
-    // twice.
+    // An admin command leaves the staging folder alone, even while a file waits there.
+    const QString staging = server.dataFolder() + u"/staging"_s;
+    QVERIFY(writeFile(staging + u"/stage-left-by-kill"_s, "half an upload"));
+    QVERIFY(server.admin(words("list-members")).contains("minji"));
+    QVERIFY(QFile::exists(staging + u"/stage-left-by-kill"_s));
+
+    // The admitted session survives kill -9; the next start takes over the folder, clears the
+    // staging files the killed server left, and adds no demo member twice.
     ::kill(pid_t(server.processId()), SIGKILL);
     QCOMPARE(server.waitForExit(), -1);
     QVERIFY2(server.start(words("--demo")), server.output().constData());
+    QVERIFY(QDir(staging).isEmpty());
     QCOMPARE(closeSession(server.httpPort(), demo.value(3)), QByteArray("1"));
     QCOMPARE(server.admin(words("add-member new pw")), QByteArray("5\n"));
+    // A new PC session from this address lets it upload again.
+    QCOMPARE(login(server.httpPort(), u"demo"_s, u"demo1234"_s), u"1</>0"_s);
+    QVERIFY(!server.admin(words("approve-pc demo")).isNull());
+    QCOMPARE(login(server.httpPort(), u"demo"_s, u"demo1234"_s).left(5), u"1</>1"_s);
     stopDuringUpload(server, SIGINT);
 }
 

@@ -7,6 +7,7 @@
 #include "server_test_support.h"
 #include "support/http_peer.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -135,6 +136,14 @@ void TestServerStore::addressPage() {
         QVERIFY(bodyOf(refused).contains("<form"));
         QCOMPARE(s.storedAddress(3), u"12 Main St <b> & Co"_s);
     }
+
+    // Removing the member takes its stores with their addresses.
+    QVERIFY(s.f.context().members().remove(s.kim));
+    QVERIFY(!StoreRegistry(s.f.context().database()).find(3));
+    QSqlQuery& rows = s.f.context().database().statement(u"SELECT COUNT(*) FROM store_addresses"_s);
+    QVERIFY(rows.exec() && rows.next());
+    QCOMPARE(rows.value(0).toInt(), 0);
+    rows.finish();
 }
 
 QTEST_GUILESS_MAIN(TestServerStore)

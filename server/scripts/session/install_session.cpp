@@ -3,9 +3,12 @@
 #include "server/core/route_table.h"
 #include "server/core/server_context.h"
 #include "server/scripts/session/close_pc_script.h"
+#include "server/scripts/session/login_guard.h"
 #include "server/scripts/session/pc_login_script.h"
 
 #include <QTextStream>
+
+#include <memory>
 
 namespace orvix::server {
 
@@ -37,7 +40,14 @@ int endPc(AdminInvocation& call) {
 } // namespace
 
 void installSession(RouteTable& routes, ServerContext& context) {
-    routes.addScript(QStringLiteral("/android/pclogin.php"), PcLoginScript(context));
+    // The guard (its worker pool and its failure records) lives as long as the route.
+    auto guard = std::make_shared<LoginGuard>(context);
+    routes.addDeferredScript(
+        QStringLiteral("/android/pclogin.php"),
+        [guard, script = PcLoginScript(context, *guard)](const ScriptRequest& request,
+                                                         RouteTable::ScriptResponder respond) {
+            script(request, std::move(respond));
+        });
     routes.addScript(QStringLiteral("/android/closeusepc.php"), ClosePcScript(context));
 }
 

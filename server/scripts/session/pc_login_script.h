@@ -1,9 +1,11 @@
 #pragma once
 
 #include "server/core/route_table.h"
+#include "server/storage/member_store.h"
 
 namespace orvix::server {
 
+class LoginGuard;
 class ServerContext;
 
 // "/android/pclogin.php" (id, password): the PC login.
@@ -17,16 +19,25 @@ class ServerContext;
 //   server address, two empty fields, minimum version code.
 // The password "0" is the value that the phone application sets when a member has to choose a
 // new password; the PC never logs in with it, and the server treats it as a wrong password.
+//
+// The password is checked by the LoginGuard (on a worker thread when it has not been checked
+// before), so the script answers later: it is a deferred script. An admitted session remembers
+// the address of the login, which may then upload files.
 class PcLoginScript {
 public:
-    explicit PcLoginScript(ServerContext& context);
+    PcLoginScript(ServerContext& context, LoginGuard& guard);
 
-    ScriptReply operator()(const ScriptRequest& request) const;
+    void operator()(const ScriptRequest& request, RouteTable::ScriptResponder respond) const;
+
+    // The reply to a login with the right password, from the address.
+    static ScriptReply admit(ServerContext& context, const MemberRecord& member,
+                             const QString& address);
 
     static inline const QString kPasswordMustChange = QStringLiteral("0");
 
 private:
     ServerContext& m_context;
+    LoginGuard& m_guard;
 };
 
 } // namespace orvix::server
