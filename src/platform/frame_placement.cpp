@@ -67,9 +67,13 @@ void FramePlacement::apply() {
     const QMargins margins = marginsOf(m_window);
     const QRect outer = outerFor(margins);
     m_applying = true;
-    // A window's position is that of its frame; its size is that of its client area.
-    m_window->resize(outer.width() - margins.left() - margins.right(),
-                     outer.height() - margins.top() - margins.bottom());
+    // A window's position is that of its frame; its size is that of its client area. A window
+    // of fixed size keeps a fixed size: the one its frame leaves inside.
+    const QSize inside(outer.width() - margins.left() - margins.right(),
+                       outer.height() - margins.top() - margins.bottom());
+    if (m_window->minimumSize() == m_window->maximumSize())
+        m_window->setFixedSize(inside);
+    m_window->resize(inside);
     m_window->move(outer.topLeft());
     m_applying = false;
     m_applied = margins;
