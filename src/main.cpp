@@ -3,19 +3,17 @@
 #include "document_templates.h"
 #include "platform/qt_sound_player.h"
 #include "platform/qt_ui_services.h"
-#include "platform/resources.h"
 #include "platform/system_environment.h"
-#include "platform/web_engine_browser.h"
+#include "platform/web_module.h"
 
 #include <QApplication>
 #include <QProcessEnvironment>
 
 int main(int argc, char* argv[]) {
-    // The embedded browser shares its graphics context with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No graphics context is shared or made at start: the embedded browser is loaded, with its
+    // own graphics set-up, when the first web view opens (see WebModule).
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OrvixWin"));
-    QApplication::setWindowIcon(orvix::res::icon(orvix::res::ProgramIcon));
     // The program ends when its main window closes after the end of the session, not when the
     // last visible window closes (the login dialog is one).
     QApplication::setQuitOnLastWindowClosed(false);
@@ -32,9 +30,8 @@ int main(int argc, char* argv[]) {
     services.environment = &environment;
     services.ui = &ui;
     services.sound = &sound;
-    services.makeBrowser = [](QWidget* parent) {
-        return std::make_unique<orvix::WebEngineBrowser>(parent);
-    };
+    orvix::WebModule web;
+    services.makeBrowser = [&web](QWidget* parent) { return web.makeBrowser(parent); };
 
     orvix::COrvixWinApp app(services, configuration);
     orvix::registerDocumentTemplates(app);

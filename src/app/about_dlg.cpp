@@ -18,8 +18,8 @@ DialogTemplate CAboutDlg::dialogTemplate() {
     dialog.resourceId = ResourceId;
     dialog.caption = QStringLiteral("OrvixWin 정보");
     dialog.size = QSize(235, 55);
-    dialog.fontFace = QStringLiteral("굴림체");
-    dialog.pointSize = 9;
+    dialog.fontFace = DialogTemplate::ShellFace;
+    dialog.pointSize = DialogTemplate::ShellPointSize;
     dialog.controls = {
         {IconId, ControlKind::Static, QRect(11, 14, 21, 20), {}},
         {VersionTextId, ControlKind::Static, QRect(40, 10, 119, 8),

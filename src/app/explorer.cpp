@@ -21,13 +21,24 @@ void fillWith(QWidget* host, QWidget* child) {
 } // namespace
 
 CExplorer::CExplorer(QWidget* parent)
-    : QWidget(parent)
-    , m_browser(COrvixWinApp::current().createBrowser(this)) {
-    if (m_browser)
-        fillWith(this, m_browser->widget());
-}
+    : QWidget(parent) {}
 
 CExplorer::~CExplorer() = default;
+
+BrowserControl* CExplorer::browser() {
+    if (!m_browserMade) {
+        m_browserMade = true;
+        m_browser = COrvixWinApp::current().createBrowser(this);
+        if (m_browser)
+            fillWith(this, m_browser->widget());
+    }
+    return m_browser.get();
+}
+
+void CExplorer::showEvent(QShowEvent* event) {
+    browser();
+    QWidget::showEvent(event);
+}
 
 CExplorer* CExplorer::fill(QWidget* window, int controlId) {
     auto* host = findControl<QWidget>(window, controlId);
@@ -40,23 +51,23 @@ CExplorer* CExplorer::fill(QWidget* window, int controlId) {
 
 void CExplorer::Navigate(const QString& address) {
     m_address = address;
-    if (m_browser)
-        m_browser->navigate(address);
+    if (BrowserControl* control = browser())
+        control->navigate(address);
 }
 
 void CExplorer::back() {
-    if (m_browser)
-        m_browser->back();
+    if (BrowserControl* control = browser())
+        control->back();
 }
 
 void CExplorer::forward() {
-    if (m_browser)
-        m_browser->forward();
+    if (BrowserControl* control = browser())
+        control->forward();
 }
 
 void CExplorer::reload() {
-    if (m_browser)
-        m_browser->reload();
+    if (BrowserControl* control = browser())
+        control->reload();
 }
 
 } // namespace orvix

@@ -13,7 +13,8 @@ namespace orvix {
 
 // One picture button of the launcher strip: two pictures of the same size (up and pressed), the
 // rectangle where it is drawn and hit, the window that receives its command, its name and its
-// number. The picture carries the look; the name is not drawn.
+// number. The picture carries the look and shows the name; a picture drawn for a high-density
+// screen carries its device pixel ratio and still covers exactly the button's rectangle.
 class CLauncherButton {
 public:
     CLauncherButton(QImage normal, QImage pressed, const QRect& rect, QObject* owner, QString name,

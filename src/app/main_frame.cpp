@@ -3,7 +3,10 @@
 #include "app/orvix_win_app.h"
 #include "app/orvix_win_view.h"
 #include "app/ui_text.h"
+#include "net/failure_notice.h"
+#include "net/orvi_http.h"
 #include "net/reply_notice.h"
+#include "platform/frame_placement.h"
 #include "platform/frame_window.h"
 #include "platform/resources.h"
 
@@ -29,7 +32,9 @@ CMainFrame::CMainFrame(QWidget* parent)
     setWindowTitle(uiText(UiRow::Product, StoreTextColumn));
     setWindowIcon(res::icon(res::ProgramIcon));
     setCentralWidget(m_view);
-    setGeometry(QRect(initialPosition(FrameWindow::workAreaWidth()), QSize(Width, Height)));
+    // The frame, caption and border included, is 500 × 170.
+    FramePlacement::place(
+        this, QRect(initialPosition(FrameWindow::workAreaWidth()), QSize(Width, Height)));
     connect(m_view, &COrvixWinView::exitRequested, this, &CMainFrame::OnExitRequested);
     COrvixWinApp::current().registerWindow(Window::Main, this);
     m_view->OnInitialUpdate();
@@ -72,25 +77,32 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::SendEndOfSession() {
     const COrvixWinApp& application = COrvixWinApp::current();
     ++m_requestsSent;
-    application.sendRequest(QByteArrayLiteral("/android/closeusepc.php"),
-                            QStringLiteral("deviceid=%1").arg(application.session().deviceId),
-                            this);
+    COrviHttp* request = application.sendRequest(
+        QByteArrayLiteral("/android/closeusepc.php"),
+        QStringLiteral("deviceid=%1").arg(application.session().deviceId), this);
+    // A server that is gone must not keep the member from closing the program.
+    request->setTimeout(m_timeout);
 }
 
 int CMainFrame::onMessage(int message, WParam wParam, LParam lParam) {
-    if (!ReplyNotice::from(message, wParam, lParam))
+    // Any reply ends the session, whatever its text; so does a request that cannot be answered
+    // (the server is gone, silent for 5 s, or garbled): the program ends all the same. A second
+    // answer (after a repeated Close) finds the session ended.
+    if (!ReplyNotice::from(message, wParam, lParam) &&
+        !FailureNotice::from(message, wParam, lParam))
         return 0;
-    // Any reply ends the session, whatever its text; a second reply (after a repeated Close) finds
-    // it ended.
-    if (m_ended)
-        return 1;
+    if (!m_ended)
+        EndSession();
+    return 1;
+}
+
+void CMainFrame::EndSession() {
     m_ended = true;
     close();
     if (isSignalConnected(QMetaMethod::fromSignal(&CMainFrame::sessionEnded)))
         emit sessionEnded();
     else
         QCoreApplication::quit();
-    return 1;
 }
 
 void CMainFrame::OnExitRequested(int code) {

@@ -4,19 +4,24 @@
 
 #include <QMainWindow>
 
+#include <chrono>
+
 namespace orvix {
 
 class COrvixWinView;
 
 // The main window: a small frame around the launcher. Minimising it hides the feature windows;
-// closing it first ends the member's PC session on the server and only closes for good when the
-// server has answered.
+// closing it first ends the member's PC session on the server and closes for good when the
+// server has answered, or when it cannot: the request failed or brought no reply within 5 s.
+// The program ends either way.
 class CMainFrame : public QMainWindow, public MessageTarget {
     Q_OBJECT
 public:
     static constexpr int Width = 500;
     static constexpr int Height = 170;
     static constexpr int Top = 20;
+    // How long Close waits for the server to confirm the end of the session.
+    static constexpr std::chrono::milliseconds EndOfSessionTimeout{5000};
 
     // Creates the launcher and completes its initial update (buttons, then the version check),
     // and registers the window with the application object.
@@ -32,8 +37,10 @@ public:
     bool sessionHasEnded() const { return m_ended; }
     // End-of-session requests sent so far.
     int endOfSessionRequests() const { return m_requestsSent; }
+    // For tests: a shorter wait than EndOfSessionTimeout.
+    void setEndOfSessionTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
 
-    // The reply to the end-of-session request closes the window for good.
+    // The reply to the end-of-session request, or its failure, closes the window for good.
     int onMessage(int message, WParam wParam, LParam lParam) override;
 
 signals:
@@ -51,9 +58,11 @@ protected:
 
 private:
     void SendEndOfSession();
+    void EndSession();
     void OnExitRequested(int code);
 
     COrvixWinView* m_view;
+    std::chrono::milliseconds m_timeout = EndOfSessionTimeout;
     bool m_ended = false;
     int m_requestsSent = 0;
 };

@@ -26,8 +26,8 @@ DialogTemplate COrvixMsgDlg::dialogTemplate() {
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.size = QSize(222, 88);
-    dialog.fontFace = QStringLiteral("굴림체");
-    dialog.pointSize = 9;
+    dialog.fontFace = DialogTemplate::ShellFace;
+    dialog.pointSize = DialogTemplate::ShellPointSize;
     dialog.controls = {
         {kOkId, ControlKind::DefaultButton, QRect(49, 61, 50, 16), QStringLiteral("확인")},
         {kCancelId, ControlKind::Button, QRect(116, 61, 50, 16), QStringLiteral("취소")},

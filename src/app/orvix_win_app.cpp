@@ -9,15 +9,17 @@
 #include "imaging/dib_picture.h"
 #include "net/orvi_http.h"
 #include "net/orvi_upload.h"
+#include "net/reply_text.h"
 #include "net/url_download.h"
 #include "platform/browser_control.h"
 #include "platform/environment.h"
+#include "platform/frame_placement.h"
 #include "platform/resources.h"
 #include "platform/sound_player.h"
 #include "platform/ui_services.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QThread>
 #include <QWidget>
 
@@ -83,13 +85,16 @@ bool COrvixWinApp::InitInstance(const QStringList& arguments) {
 
     setServerAddress(m_configuration.serverAddress);
     m_session.fontTable = defaultFontTable();
-    installFontSubstitutes();
+    // Every window, the login dialog and the message boxes included, carries the program's icon.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setWindowIcon(res::icon(res::ProgramIcon));
 
     // The working folder; a failure to create it shows later, where its files are used.
     m_session.workFolder = environment().documentsFolder() + QStringLiteral("/OrvixWin");
     QDir().mkpath(m_session.workFolder);
 
     m_session.country = countryCodeFor(environment().countryIsoCode());
+    installFontSubstitutes(m_session.country);
     ReadSettings();
 
     {
@@ -121,7 +126,8 @@ bool COrvixWinApp::InitInstance(const QStringList& arguments) {
 
     LoadMemberPhoto();
 
-    mainFrame->setAcceptDrops(true);
+    // Files dropped from the desktop are not taken: the program opens no file it is handed.
+    mainFrame->setAcceptDrops(false);
     mainFrame->show();
     mainFrame->update();
     return true;
@@ -188,16 +194,21 @@ void COrvixWinApp::StoreLoginResult(const LoginReply& reply, const QString& memb
     // reads it.
     SettingsFile::write(settingsPath(), id, secret);
 
-    if (reply.photoMarker == QLatin1String("0")) {
+    // The member number names the photo file: a number that is not plain digits could lead the
+    // path out of the working folder, so such a member gets the default picture.
+    if (reply.photoMarker == QLatin1String("0") || !isFileNumber(reply.memberNumber)) {
         m_session.memberPhotoPath.clear();
         useDefaultMemberPicture();
     } else {
         m_session.memberPhotoPath =
             m_session.workFolder + QStringLiteral("/mem%1.jpg").arg(reply.memberNumber);
         // A failed download is handled when the photo is loaded: the default picture stands in.
-        DownloadUrl(QStringLiteral("http://%1/image/memberphoto/mem%2.jpg")
-                        .arg(reply.imageServerAddress, reply.memberNumber),
-                    m_session.memberPhotoPath);
+        UrlDownload(MemberPhotoTimeout)
+            .setDeadline(MemberPhotoDeadline)
+            .setSizeCap(MemberPhotoSizeCap)
+            .run(QStringLiteral("http://%1/image/memberphoto/mem%2.jpg")
+                     .arg(reply.imageServerAddress, reply.memberNumber),
+                 m_session.memberPhotoPath);
     }
 
     m_session.storeNumber = reply.storeNumber;
@@ -257,7 +268,11 @@ void COrvixWinApp::ShowChatWindows(bool show) {
 }
 
 void COrvixWinApp::OnAppAbout() {
-    CAboutDlg about;
+    // Over the launcher, centred on it.
+    QWidget* launcher = window(Window::Main);
+    CAboutDlg about(launcher);
+    if (launcher)
+        FramePlacement::centreOn(&about, launcher->frameGeometry());
     ui().runModal(about);
 }
 

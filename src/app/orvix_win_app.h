@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QVariant>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -82,6 +83,11 @@ public:
     // Title of the program's message boxes.
     static inline const QString ApplicationTitle = QStringLiteral("OrvixWin");
 
+    // Limits of the member photo's download at login: the login dialog waits for it.
+    static constexpr std::chrono::milliseconds MemberPhotoTimeout{5000};
+    static constexpr std::chrono::milliseconds MemberPhotoDeadline{10000};
+    static constexpr qint64 MemberPhotoSizeCap = 4 * 1024 * 1024;
+
     COrvixWinApp(Services services, Configuration configuration, QObject* parent = nullptr);
     ~COrvixWinApp() override;
 
@@ -135,7 +141,7 @@ public:
     // Keeps the whole result of an admitted login: the ID and password as typed, the reply's
     // session values (the server address in both copies among them), and writes the settings
     // file (the ID and password when remember is not 0, "nothing remembered" otherwise) and
-    // fetches the member photo.
+    // fetches the member photo (only for a member number of plain digits, which names its file).
     void StoreLoginResult(const LoginReply& reply, const QString& memberId, const QString& password,
                           int remember);
     // Loads the member photo (start-up), falling back to the default picture.
@@ -146,7 +152,7 @@ public:
     // Shows or hides the chat window and its input panels.
     void ShowChatWindows(bool show);
     void PlayNotificationSound();
-    // The About dialog, run modally.
+    // The About dialog, run modally, centred on the launcher.
     void OnAppAbout();
 
     void registerWindow(Window which, QWidget* window);

@@ -1,5 +1,6 @@
 #include "app/orvix_win_view.h"
 
+#include "app/fonts.h"
 #include "app/new_document_command.h"
 #include "app/orvix_win_app.h"
 #include "app/ui_text.h"
@@ -76,11 +77,17 @@ void COrvixWinView::CreateButtons() {
     m_buttons.clear();
     m_pressed = 0;
     const int country = COrvixWinApp::current().session().country;
+    // Each picture shows the button's name in the member's language, drawn for this screen.
+    m_pictureRatio = devicePixelRatioF();
     int left = 0;
     for (const ButtonLayout& layout : kButtonLayouts) {
-        m_buttons.emplace_back(res::bitmap(layout.normal), res::bitmap(layout.pressed),
-                               QRect(left, 0, kButtonWidth, kButtonHeight), this,
-                               uiText(layout.name, country), layout.number);
+        const QString name = uiText(layout.name, country);
+        const res::PictureWords words{{QStringLiteral("font"), pictureFace(country)},
+                                      {QStringLiteral("name"), name}};
+        m_buttons.emplace_back(res::picture(layout.normal, m_pictureRatio, words),
+                               res::picture(layout.pressed, m_pictureRatio, words),
+                               QRect(left, 0, kButtonWidth, kButtonHeight), this, name,
+                               layout.number);
         left += kButtonWidth;
     }
 }
@@ -104,6 +111,12 @@ int COrvixWinView::buttonAt(const QPoint& point) const {
 }
 
 void COrvixWinView::paintEvent(QPaintEvent*) {
+    // On a screen of another pixel density the pictures are drawn again for it.
+    if (!m_buttons.empty() && devicePixelRatioF() != m_pictureRatio) {
+        const int pressed = m_pressed;
+        CreateButtons();
+        m_pressed = pressed;
+    }
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     for (const CLauncherButton& button : m_buttons) {
@@ -140,7 +153,7 @@ void COrvixWinView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool COrvixWinView::event(QEvent* event) {
-    // The pictures carry no text: the button's name shows as its tool tip.
+    // The button's name also shows as its tool tip.
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         for (const CLauncherButton& button : m_buttons) {

@@ -59,6 +59,7 @@ private:
     void ToggleSquare();
 
     std::vector<CLauncherButton> m_buttons;
+    qreal m_pictureRatio = 1.0; // the device pixel ratio the pictures were drawn for
     int m_pressed = 0;
     QAction* m_aboutAction;
 };

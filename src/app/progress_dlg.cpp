@@ -8,8 +8,8 @@ DialogTemplate CProgressDlg::dialogTemplate() {
     DialogTemplate dialog;
     dialog.resourceId = ResourceId;
     dialog.size = QSize(333, 20);
-    dialog.fontFace = QStringLiteral("굴림체");
-    dialog.pointSize = 9;
+    dialog.fontFace = DialogTemplate::ShellFace;
+    dialog.pointSize = DialogTemplate::ShellPointSize;
     dialog.controls = {
         {BarId, ControlKind::ProgressBar, QRect(3, 3, 326, 14), {}},
     };

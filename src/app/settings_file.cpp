@@ -63,6 +63,12 @@ bool SettingsFile::write(const QString& path, const QByteArray& id, const QByteA
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // The password is kept in clear: only the member may read the file, whatever the file it
+    // replaces allowed. The permissions are set before a byte is written.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
     file.write(encode(id, password));
     return file.commit();
 }

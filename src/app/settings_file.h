@@ -31,7 +31,8 @@ public:
     // Reads the file; nothing when it is missing or not valid.
     static std::optional<Records> read(const QString& path);
 
-    // Writes the file whole or not at all; false when it could not be written.
+    // Writes the file whole or not at all, readable and writable by its owner only; false when
+    // it could not be written.
     static bool write(const QString& path, const QByteArray& id, const QByteArray& password);
 };
 

@@ -29,8 +29,8 @@ DialogTemplate UpGradeDlg::dialogTemplate() {
     dialog.resourceId = ResourceId;
     dialog.caption = QStringLiteral("업그레이드 알림");
     dialog.size = QSize(246, 126);
-    dialog.fontFace = QStringLiteral("굴림체");
-    dialog.pointSize = 9;
+    dialog.fontFace = DialogTemplate::ShellFace;
+    dialog.pointSize = DialogTemplate::ShellPointSize;
     dialog.controls = {
         {kOkId, ControlKind::DefaultButton, QRect(53, 97, 50, 14), QStringLiteral("확인")},
         {kCancelId, ControlKind::Button, QRect(125, 96, 50, 14), QStringLiteral("취소")},

@@ -13,8 +13,8 @@ DialogTemplate CWebDialog::dialogTemplate() {
     dialog.resourceId = ResourceId;
     dialog.caption = QStringLiteral("미리보기");
     dialog.size = QSize(401, 318);
-    dialog.fontFace = QStringLiteral("굴림체");
-    dialog.pointSize = 9;
+    dialog.fontFace = DialogTemplate::ShellFace;
+    dialog.pointSize = DialogTemplate::ShellPointSize;
     dialog.controls = {
         {BrowserId, ControlKind::Browser, QRect(0, 0, 401, 318), {}},
     };

@@ -1,5 +1,7 @@
 #include "imaging/dib_picture.h"
 
+#include "imaging/gif_writer.h"
+
 #include <QColorSpace>
 #include <QFileInfo>
 #include <QImageReader>
@@ -67,6 +69,7 @@ QByteArray encoderFor(const QString& extension) {
         Encoder{"jpg", "jpeg"},  Encoder{"jpeg", "jpeg"}, Encoder{"jpe", "jpeg"},
         Encoder{"jfif", "jpeg"}, Encoder{"png", "png"},   Encoder{"bmp", "bmp"},
         Encoder{"dib", "bmp"},   Encoder{"tif", "tiff"},  Encoder{"tiff", "tiff"},
+        Encoder{"gif", "gif"},
     };
     const QString lower = extension.toLower();
     for (const Encoder& encoder : kEncoders) {
@@ -161,6 +164,12 @@ bool CDibPicture::SaveAs(const QString& path) const {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (format == "gif") {
+        // Qt reads GIF but has no writer for it.
+        if (!GifWriter::write(visible, file))
+            return false; // the unfinished file is discarded
+        return file.commit();
+    }
     QImageWriter writer(&file, format);
     if (!writer.write(visible))
         return false; // the unfinished file is discarded

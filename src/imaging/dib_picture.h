@@ -50,8 +50,8 @@ public:
 
     // Encodes the picture (its real width, without alpha) into the file, choosing the encoder by
     // the path's extension regardless of case: jpg/jpeg/jpe/jfif JPEG, png PNG, bmp/dib BMP,
-    // tif/tiff TIFF when available. Anything else (including gif, which has no encoder here)
-    // writes nothing. The file is replaced whole or not at all. Returns whether it was written;
+    // tif/tiff TIFF when available, gif GIF (reduced to 256 colours). Anything else writes
+    // nothing. The file is replaced whole or not at all. Returns whether it was written;
     // callers may ignore the result.
     bool SaveAs(const QString& path) const;
 

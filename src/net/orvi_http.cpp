@@ -70,13 +70,13 @@ void COrviHttp::Connect() {
 
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
-    m_timer->setInterval(replyTimeout());
-    connect(m_timer, &QTimer::timeout, this, &COrviHttp::abandon);
+    m_timer->setInterval(m_timeout.count() >= 0 ? m_timeout : replyTimeout());
+    connect(m_timer, &QTimer::timeout, this, [this] { abandon(FailureNotice::Reason::TimedOut); });
     m_timer->start();
 
     const ServerAddress address = ServerAddress::parse(m_server);
     if (!address.isValid()) {
-        abandon();
+        abandon(FailureNotice::Reason::Unreachable);
         return;
     }
     m_socket->connectToHost(address.host, address.port);
@@ -88,6 +88,12 @@ COrviHttp* COrviHttp::Send(const QString& server, const QByteArray& serverNarrow
     request->Prepare(server, serverNarrow, scriptPath, body, owner);
     request->Connect();
     return request;
+}
+
+void COrviHttp::setTimeout(std::chrono::milliseconds timeout) {
+    m_timeout = timeout;
+    if (m_timer && m_timer->isActive())
+        m_timer->start(timeout);
 }
 
 int COrviHttp::announcedLength() const {
@@ -103,6 +109,7 @@ std::chrono::milliseconds COrviHttp::replyTimeout() {
 }
 
 void COrviHttp::onConnected() {
+    m_connected = true;
     if (!m_finished)
         m_socket->write(m_request);
 }
@@ -125,7 +132,7 @@ void COrviHttp::onReadable() {
             QMetaObject::invokeMethod(this, &COrviHttp::deliver, Qt::QueuedConnection);
             return;
         case HttpReplyReader::State::Rejected:
-            abandon();
+            abandon(FailureNotice::Reason::BadReply);
             return;
         }
     }
@@ -138,7 +145,7 @@ void COrviHttp::onConnectionEnded() {
     if (m_finished)
         return;
     m_reader.finish();
-    abandon();
+    abandon(m_connected ? FailureNotice::Reason::BadReply : FailureNotice::Reason::Unreachable);
 }
 
 void COrviHttp::deliver() {
@@ -149,8 +156,9 @@ void COrviHttp::deliver() {
         deleteLater();
 }
 
-// Ends the request without a reply: the socket is closed and the request released.
-void COrviHttp::abandon() {
+void COrviHttp::abandon(FailureNotice::Reason reason) {
+    if (m_finished)
+        return;
     m_finished = true;
     if (m_timer)
         m_timer->stop();
@@ -158,7 +166,17 @@ void COrviHttp::abandon() {
         m_socket->disconnect(this);
         m_socket->abort();
     }
-    deleteLater();
+    // Like the reply, the failure reaches the owner from a fresh call: never inside Connect(),
+    // so the code that sent the request has finished before it hears of the failure.
+    QMetaObject::invokeMethod(
+        this, [this, reason] { fail(reason); }, Qt::QueuedConnection);
+}
+
+void COrviHttp::fail(FailureNotice::Reason reason) {
+    const QPointer<COrviHttp> self(this);
+    FailureNotice{this, reason}.sendTo(m_owner.data());
+    if (self)
+        deleteLater();
 }
 
 } // namespace orvix

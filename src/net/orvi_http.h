@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/failure_notice.h"
 #include "net/http_reply_reader.h"
 
 #include <QByteArray>
@@ -24,13 +25,17 @@ namespace orvix {
 // with ReplyNotice: the request, whose replyText() it reads in its handler, and the
 // Content-Length of the reply.
 //
+// A request that will bring no reply tells its owner so with Msg::RequestFailed (1036), read
+// with FailureNotice: when the connection fails, the reply is dropped (no Content-Length,
+// larger than the cap, connection closed before the body is complete) or no whole reply has
+// arrived within the reply time-out (60 s unless setTimeout() says otherwise). An owner gets
+// exactly one of the two messages, never synchronously inside Send() or Connect(); owners that
+// do not care about failures ignore the message.
+//
 // Ownership: the request owns itself. It releases itself (deleteLater) after the owner's
-// handler has returned, and also, without telling the owner anything, when the connection
-// fails, the reply is dropped (no Content-Length, larger than the cap, connection closed before
-// the body is complete) or no whole reply has arrived within the reply time-out (60 s). Owners
-// never delete the request and never keep the pointer past their handler. If the owner is
-// destroyed before the reply, nothing is delivered. A request that is prepared but never
-// connected is the caller's to delete.
+// handler of the reply or the failure has returned. Owners never delete the request and never
+// keep the pointer past their handler. If the owner is destroyed first, nothing is delivered. A
+// request that is prepared but never connected is the caller's to delete.
 //
 // The body is sent as its UTF-8 bytes, exactly as given: nothing is escaped or added. The
 // reply is read until its headers and Content-Length bytes of body have arrived, however many
@@ -53,6 +58,10 @@ public:
     static COrviHttp* Send(const QString& server, const QByteArray& serverNarrow,
                            const QByteArray& scriptPath, const QString& body, QObject* owner);
 
+    // How long this request waits for its whole reply, counted from now when it is connected
+    // already (as it is when it comes from Send), from Connect() otherwise.
+    void setTimeout(std::chrono::milliseconds timeout);
+
     // The reply body as text; the owner reads it in its Msg::Reply handler.
     const QString& replyText() const { return m_replyText; }
     // The Content-Length of the reply (-1 before the reply headers are read).
@@ -60,8 +69,8 @@ public:
     // The request bytes, complete once prepared (for tests and diagnostics).
     const QByteArray& request() const { return m_request; }
 
-    // How long a request may wait for its whole reply, counted from Connect(). For tests; the
-    // default is 60 s. Applies to requests connected afterwards.
+    // How long a request may wait for its whole reply, counted from Connect(), unless it sets
+    // its own. For tests; the default is 60 s. Applies to requests connected afterwards.
     static void setReplyTimeout(std::chrono::milliseconds timeout);
     static std::chrono::milliseconds replyTimeout();
 
@@ -70,7 +79,10 @@ private:
     void onReadable();
     void onConnectionEnded();
     void deliver();
-    void abandon();
+    // Ends the request without a reply: the socket is closed, the owner told (from a fresh call)
+    // and the request released.
+    void abandon(FailureNotice::Reason reason);
+    void fail(FailureNotice::Reason reason);
 
     QPointer<QObject> m_owner;
     QString m_server;
@@ -79,6 +91,8 @@ private:
     HttpReplyReader m_reader;
     QTcpSocket* m_socket = nullptr;
     QTimer* m_timer = nullptr;
+    std::chrono::milliseconds m_timeout{-1}; // -1: the shared default
+    bool m_connected = false;
     bool m_finished = false;
 };
 

@@ -70,4 +70,14 @@ int leadingNumber(QStringView text) {
     return magnitude >= limit ? std::numeric_limits<int>::max() : static_cast<int>(magnitude);
 }
 
+bool isFileNumber(QStringView text) {
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
 } // namespace orvix

@@ -32,4 +32,9 @@ private:
 // digit the result is 0. A value beyond the int range is clamped to INT_MAX or INT_MIN.
 int leadingNumber(QStringView text);
 
+// Whether a text is a number that may name a local file: one or more ASCII digits and nothing
+// else (no sign, no space, no separator). Numbers from a reply that go into a file name or a
+// path are used only when this holds, so that a reply can never steer a file out of its folder.
+bool isFileNumber(QStringView text);
+
 } // namespace orvix

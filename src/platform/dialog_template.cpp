@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace orvix {
 
 namespace {
@@ -26,9 +28,10 @@ int mulDiv(int a, int b, int c) {
     return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
 }
 
+// The fixed-width system faces; their proportional relatives ("굴림", "돋움", "MS Shell Dlg")
+// are measured like any other face.
 bool isCellFace(const QString& face) {
-    static const QStringList faces{QStringLiteral("굴림체"), QStringLiteral("굴림"),
-                                   QStringLiteral("돋움체"), QStringLiteral("돋움"),
+    static const QStringList faces{QStringLiteral("굴림체"), QStringLiteral("돋움체"),
                                    QStringLiteral("바탕체"), QStringLiteral("MS Gothic")};
     return faces.contains(face);
 }
@@ -69,7 +72,7 @@ QWidget* createControl(QWidget* host, const DialogControl& control) {
         return new QLabel(control.text, host);
     case ControlKind::Picture: {
         auto* label = new QLabel(host);
-        label->setPixmap(QPixmap::fromImage(res::bitmap(control.bitmap)));
+        showPicture(label, control.bitmap);
         return label;
     }
     case ControlKind::ComboBox: {
@@ -136,6 +139,53 @@ QSize DialogUnits::toPixels(const QSize& units) const {
     return QSize(toPixelsX(units.width()), toPixelsY(units.height()));
 }
 
+void showPicture(QLabel* label, int bitmap, const res::PictureWords& words) {
+    label->setPixmap(QPixmap::fromImage(res::picture(bitmap, label->devicePixelRatioF(), words)));
+}
+
+namespace {
+
+// Orders the controls that take focus as a reader goes through the dialog: a control belongs to
+// the row of the control above it when their spans overlap by more than half of the smaller
+// height; rows go top to bottom, each left to right.
+void orderTabs(const std::vector<QWidget*>& controls) {
+    std::vector<QWidget*> focusable;
+    for (QWidget* control : controls) {
+        if (control->focusPolicy() & Qt::TabFocus)
+            focusable.push_back(control);
+    }
+    std::stable_sort(focusable.begin(), focusable.end(), [](QWidget* a, QWidget* b) {
+        return a->geometry().top() < b->geometry().top();
+    });
+    std::vector<std::vector<QWidget*>> rows;
+    for (QWidget* control : focusable) {
+        if (!rows.empty()) {
+            const QRect first = rows.back().front()->geometry();
+            const QRect rect = control->geometry();
+            const int overlap =
+                std::min(first.bottom(), rect.bottom()) - std::max(first.top(), rect.top()) + 1;
+            if (2 * overlap > std::min(first.height(), rect.height())) {
+                rows.back().push_back(control);
+                continue;
+            }
+        }
+        rows.push_back({control});
+    }
+    QWidget* previous = nullptr;
+    for (std::vector<QWidget*>& row : rows) {
+        std::stable_sort(row.begin(), row.end(), [](QWidget* a, QWidget* b) {
+            return a->geometry().left() < b->geometry().left();
+        });
+        for (QWidget* control : row) {
+            if (previous)
+                QWidget::setTabOrder(previous, control);
+            previous = control;
+        }
+    }
+}
+
+} // namespace
+
 QString controlName(int id) {
     return QStringLiteral("control%1").arg(id);
 }
@@ -145,8 +195,10 @@ DialogUnits buildControls(QWidget* host, const DialogTemplate& dialogTemplate) {
         DialogUnits::forFont(dialogTemplate.fontFace, dialogTemplate.pointSize);
     host->setFont(dialogFont(dialogTemplate.fontFace, dialogTemplate.pointSize));
     host->setFixedSize(units.toPixels(dialogTemplate.size));
+    std::vector<QWidget*> created;
     for (const DialogControl& control : dialogTemplate.controls) {
         QWidget* widget = createControl(host, control);
+        created.push_back(widget);
         widget->setObjectName(controlName(control.id));
         widget->setProperty("controlId", control.id);
         QRect rect = units.toPixels(control.rect);
@@ -161,6 +213,7 @@ DialogUnits buildControls(QWidget* host, const DialogTemplate& dialogTemplate) {
         widget->setEnabled(!(control.style & ControlStyle::Disabled));
         widget->setVisible(!(control.style & ControlStyle::Hidden));
     }
+    orderTabs(created);
     return units;
 }
 

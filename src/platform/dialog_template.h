@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/resources.h"
+
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -8,6 +10,7 @@
 #include <vector>
 
 class QFont;
+class QLabel;
 
 namespace orvix {
 
@@ -47,7 +50,12 @@ struct DialogControl {
 };
 
 // A dialog or form laid out in dialog units of its font, as the program's resources give them.
+// A dialog whose font is not named otherwise uses the proportional dialog face; the fixed-width
+// faces ("굴림체", "돋움체") are for the dialogs that name them.
 struct DialogTemplate {
+    static inline const QString ShellFace = QStringLiteral("MS Shell Dlg");
+    static constexpr int ShellPointSize = 8;
+
     int resourceId = 0;
     QString caption;
     QSize size; // in dialog units
@@ -95,7 +103,12 @@ template <class T> T* findControl(const QWidget* host, int id) {
 }
 
 // Creates the controls of a template as children of host, at their pixel rectangles, and
-// gives host the template's pixel size and font. Returns the conversion that was used.
+// gives host the template's pixel size and font. Tab goes through the controls as they are read:
+// row by row from the top, each row from left to right. Returns the conversion that was used.
 DialogUnits buildControls(QWidget* host, const DialogTemplate& dialogTemplate);
+
+// Shows a compiled-in bitmap in a picture control at its exact size, drawn for the screen the
+// control is on (sharp at any device pixel ratio) and with the words given.
+void showPicture(QLabel* label, int bitmap, const res::PictureWords& words = {});
 
 } // namespace orvix

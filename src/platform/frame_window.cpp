@@ -1,5 +1,7 @@
 #include "platform/frame_window.h"
 
+#include "platform/frame_placement.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -15,7 +17,7 @@ FrameWindow::FrameWindow(Caption caption, QWidget* parent)
 }
 
 void FrameWindow::placeAt(int left, int top, int width, int height) {
-    setGeometry(left, top, width, height);
+    FramePlacement::place(this, QRect(left, top, width, height));
 }
 
 int FrameWindow::workAreaWidth() {

@@ -16,7 +16,8 @@ public:
 
     explicit FrameWindow(Caption caption, QWidget* parent = nullptr);
 
-    // Places the frame at (left, top) with an outer size of width × height.
+    // Places the frame at (left, top) with an outer size of width × height, caption and border
+    // included; the client area takes what is inside (see FramePlacement).
     void placeAt(int left, int top, int width, int height);
 
     // Width of the primary screen's work area (0 without a screen).

@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgRenderer>
+#include <QtMath>
 
 #include <array>
 #include <utility>
@@ -38,6 +40,39 @@ QString drawingPath(int id) {
     return QStringLiteral(":/orvix/bitmaps/%1.svg").arg(id);
 }
 
+// The drawing's source with its word marks filled in.
+QByteArray drawingWithWords(int id, const PictureWords& words) {
+    QFile file(drawingPath(id));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString source = QString::fromUtf8(file.readAll());
+    for (const auto& [key, value] : words)
+        source.replace(QStringLiteral("{{%1}}").arg(key), value.toHtmlEscaped());
+    static const QRegularExpression unfilled(QStringLiteral("\\{\\{[A-Za-z0-9_]*\\}\\}"));
+    source.remove(unfilled);
+    return source.toUtf8();
+}
+
+// The drawing rendered into an image of `size` device pixels on the given ground.
+QImage render(int id, QSize size, const PictureWords& words, QImage::Format format,
+              Qt::GlobalColor ground) {
+    const QByteArray source = drawingWithWords(id, words);
+    if (source.isEmpty())
+        return {};
+    QSvgRenderer renderer(source);
+    if (!renderer.isValid())
+        return {};
+    QImage image(size, format);
+    if (image.isNull())
+        return {};
+    image.fill(ground);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
 } // namespace
 
 QSize bitmapSize(int id) {
@@ -50,16 +85,20 @@ QSize bitmapSize(int id) {
 
 QImage bitmap(int id) {
     const QSize size = bitmapSize(id);
-    if (size.isEmpty() || !QFile::exists(drawingPath(id)))
+    if (size.isEmpty())
         return {};
-    QSvgRenderer renderer(drawingPath(id));
-    if (!renderer.isValid())
+    return render(id, size, {}, QImage::Format_RGB32, Qt::white);
+}
+
+QImage picture(int id, qreal devicePixelRatio, const PictureWords& words) {
+    const QSize size = bitmapSize(id);
+    if (size.isEmpty() || !(devicePixelRatio > 0))
         return {};
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    // Whole device pixels: a ratio such as 1.25 rounds the picture up, never cuts it.
+    const QSize pixels(qCeil(size.width() * devicePixelRatio),
+                       qCeil(size.height() * devicePixelRatio));
+    QImage image = render(id, pixels, words, QImage::Format_ARGB32_Premultiplied, Qt::transparent);
+    image.setDevicePixelRatio(devicePixelRatio);
     return image;
 }
 

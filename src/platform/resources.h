@@ -3,7 +3,11 @@
 #include <QIcon>
 #include <QImage>
 #include <QSize>
+#include <QString>
 #include <QUrl>
+
+#include <utility>
+#include <vector>
 
 namespace orvix::res {
 
@@ -30,9 +34,20 @@ constexpr int LoginFace = 201;
 // The exact pixel size of a bitmap, or an empty size for a number that names no bitmap.
 QSize bitmapSize(int id);
 
-// The bitmap drawn at its exact size on an opaque background, or a null image when the number
-// names no bitmap or its drawing is missing.
+// Words that a drawing shows in the member's language. A drawing marks the place of a word with
+// "{{key}}" (in its text or in an attribute such as font-family); each pair (key, value) puts the
+// value there, escaped as XML text. Marks without a value are left empty.
+using PictureWords = std::vector<std::pair<QString, QString>>;
+
+// The bitmap drawn at its exact size on an opaque white background, or a null image when the
+// number names no bitmap or its drawing is missing.
 QImage bitmap(int id);
+
+// The bitmap drawn for a screen: `devicePixelRatio` times its exact size in device pixels and
+// marked with that ratio, so that it paints at its exact size in device-independent pixels and
+// stays sharp on a high-density screen. The ground is transparent wherever the drawing leaves it,
+// so a picture without a background of its own lies on whatever is behind it. Null as bitmap().
+QImage picture(int id, qreal devicePixelRatio, const PictureWords& words = {});
 
 // The program's icon (number 128) at every size a window may ask for.
 QIcon icon(int id);

@@ -10,12 +10,13 @@ using WParam = qintptr;
 using LParam = qintptr;
 
 // The numbered messages the windows of the program send each other. Their payloads are read
-// through the adapters of the library that sends them (ReplyNotice, UploadNotice), never by
-// casting the parameters.
+// through the adapters of the library that sends them (ReplyNotice, FailureNotice,
+// UploadNotice), never by casting the parameters.
 namespace Msg {
 constexpr int UserBase = 1024;
 constexpr int Reply = UserBase + 10;             // request socket: wParam length, lParam request
 constexpr int Upload = UserBase + 11;            // upload socket: wParam step, lParam value
+constexpr int RequestFailed = UserBase + 12;     // request socket: wParam reason, lParam request
 constexpr int Progress = UserBase + 14;          // progress strip: wParam bytes done
 constexpr int DownloadPosition = UserBase + 100; // content download: progress position
 constexpr int DownloadStatus = UserBase + 101;   // content download: show the status text

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace orvix;
@@ -44,6 +45,15 @@ private slots:
             QCOMPARE(notice.control<QPlainTextEdit>(COrvixMsgDlg::TextId)->toPlainText(),
                      QStringLiteral("첫 줄\n둘째 줄"));
         }
+        // A notice of two lines shows whole, with no scroll bar beside it.
+        COrvixMsgDlg shown;
+        shown.SetMessage(COrvixMsgDlg::OnlyOk, QStringLiteral("첫 줄\n둘째 줄"));
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        auto* text = shown.control<QPlainTextEdit>(COrvixMsgDlg::TextId);
+        QCoreApplication::processEvents();
+        QVERIFY(!text->verticalScrollBar()->isVisible());
+        QVERIFY(!text->horizontalScrollBar()->isVisible());
     }
 
     void progressFollowsBytesDone() {

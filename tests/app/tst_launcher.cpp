@@ -1,4 +1,6 @@
+#include "app/fonts.h"
 #include "app/orvix_win_view.h"
+#include "app/ui_text.h"
 #include "platform/resources.h"
 #include "support/shell_fixture.h"
 
@@ -19,15 +21,22 @@ namespace {
 constexpr std::pair<int, int> kPictures[] = {
     {130, 131}, {132, 133}, {134, 135}, {136, 137}, {139, 140}};
 
-// Which picture each button shows in a rendering of the view: 'n'ormal, 'p'ressed or '?'.
-QByteArray shownPictures(QWidget& view) {
+// The names the buttons show, in the member's language.
+constexpr UiRow kNames[] = {UiRow::Chatting, UiRow::SquareButton, UiRow::Story,
+                            UiRow::MyInformation, UiRow::AddStore};
+
+// Which picture each button shows in a rendering of the view: 'n'ormal, 'p'ressed or '?', each
+// with the button's name in the language of `country`.
+QByteArray shownPictures(QWidget& view, int country = Country::Korea) {
     QImage rendering(view.size(), QImage::Format_RGB32);
     view.render(&rendering);
     QByteArray shown;
     for (int i = 0; i < 5; ++i) {
         const QImage area = rendering.copy(i * 96, 0, 96, 132);
-        const auto picture = [](int id) {
-            return res::bitmap(id).convertToFormat(QImage::Format_RGB32);
+        const auto picture = [&](int id) {
+            const res::PictureWords words{{u"font"_qs, pictureFace(country)},
+                                          {u"name"_qs, uiText(kNames[i], country)}};
+            return res::picture(id, 1.0, words).convertToFormat(QImage::Format_RGB32);
         };
         shown += area == picture(kPictures[i].first)    ? 'n'
                  : area == picture(kPictures[i].second) ? 'p'
@@ -76,6 +85,7 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(shownPictures(view), QByteArray("nnnnn"));
+        QCOMPARE(shownPictures(view, Country::Other), QByteArray("?????")); // names in Korean
 
         // Press on Information (4), move to Story (3), release there: Story's command runs.
         QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(300, 40));

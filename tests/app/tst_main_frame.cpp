@@ -2,6 +2,9 @@
 #include "app/orvix_win_view.h"
 #include "support/shell_fixture.h"
 
+#include "support/tcp_peer.h"
+
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -9,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QWindow>
 
 using namespace orvix;
 using test::FeatureWindows;
@@ -58,7 +62,15 @@ private slots:
         ShellFixture f;
         CMainFrame frame;
         const int workArea = QGuiApplication::primaryScreen()->availableGeometry().width();
-        QCOMPARE(frame.geometry(), QRect((workArea - 500) / 2, 20, 500, 170));
+        // The window's outer frame, caption and border included, is 500 × 170 at the top,
+        // centred; the launcher gets what is inside.
+        const QRect outer((workArea - 500) / 2, 20, 500, 170);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        const QMargins margins = frame.windowHandle()->frameMargins();
+        QTRY_COMPARE(frame.frameGeometry(), outer);
+        QCOMPARE(frame.geometry(), outer.marginsRemoved(margins));
+        QVERIFY(frame.view()->width() >= 480 && frame.view()->height() >= 132);
         QCOMPARE(CMainFrame::initialPosition(1001), QPoint(250, 20));
         QCOMPARE(frame.windowTitle(), QStringLiteral("Orvix"));
         QVERIFY(frame.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -114,6 +126,41 @@ private slots:
         QCOMPARE(ended.count(), 1);
         QVERIFY(frame.close());
         QCOMPARE(frame.endOfSessionRequests(), 2);
+    }
+
+    // With the server gone the window still closes, and the program with it: at once when the
+    // request fails, after the wait when the server never answers.
+    void closeEndsWithoutTheServer_data() {
+        QTest::addColumn<QByteArray>("answer"); // what the server sends; empty: nothing
+        QTest::addColumn<bool>("serverGone");   // nothing listens at the address
+        QTest::newRow("refused") << QByteArray() << true;
+        QTest::newRow("silent") << QByteArray() << false;
+        QTest::newRow("garbage") << QByteArray("\x16\x03 no reply here\r\n\r\n") << false;
+    }
+    void closeEndsWithoutTheServer() {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, serverGone);
+        test::TcpPeer peer(
+            answer.isEmpty() ? test::TcpPeer::Script()
+                             : [answer](const QByteArray&) -> std::optional<test::TcpPeer::Answer> {
+                return test::TcpPeer::Answer{{{answer}}};
+            });
+        ShellFixture f;
+        f.app->setServerAddress(serverGone ? u"127.0.0.1:%1"_qs.arg(test::TcpPeer().port())
+                                           : peer.address());
+        CMainFrame frame;
+        frame.setEndOfSessionTimeout(std::chrono::milliseconds(300));
+        QSignalSpy ended(&frame, &CMainFrame::sessionEnded);
+        frame.show();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!frame.close());
+        QTRY_COMPARE(ended.count(), 1);
+        QVERIFY(!frame.isVisible());
+        QVERIFY(frame.sessionHasEnded());
+        if (answer.isEmpty() && !serverGone)
+            QVERIFY(clock.elapsed() >= 300);
+        QCOMPARE(frame.endOfSessionRequests(), 1);
     }
 };
 

@@ -2,8 +2,10 @@
 #include "app/login_reply.h"
 #include "app/settings_file.h"
 #include "app/ui_text.h"
+#include "support/http_peer.h"
 #include "support/shell_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QTest>
@@ -99,10 +101,60 @@ private slots:
         f.app->ReadSettings();
         QVERIFY(f.session().memberId.isEmpty() && f.session().password.isEmpty());
 
+        // Only the member may read the file, however it was left before (the "user" bits, which
+        // repeat the owner's for the file's owner, are left out of the comparison).
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        f.app->StoreLoginResult(reply, id, QStringLiteral("pw"), 1);
+        QCOMPARE(QFile::permissions(path) & ~QFileDevice::Permissions(0x0700),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::remove(path);
+        QVERIFY(SettingsFile::write(path, "a", "b"));
+        QCOMPARE(QFile::permissions(path) & ~QFileDevice::Permissions(0x0700),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
         // The file is replaced whole; a folder that does not exist gets nothing.
         QVERIFY(
             !SettingsFile::write(f.dir.filePath(QStringLiteral("missing/orvisys.sy1")), "a", "b"));
         QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("missing"))));
+    }
+
+    // The member number names the photo's file: only plain digits are taken; anything else
+    // leaves the member with the default picture and fetches nothing.
+    void memberNumberNamesThePhotoOnlyAsDigits_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("fetched");
+        QTest::newRow("digits") << u"0042"_qs << true;
+        QTest::newRow("climbing out") << u"x/../../outside"_qs << false;
+        QTest::newRow("parent") << u"/../12"_qs << false;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("signed") << u"-5"_qs << false;
+    }
+    void memberNumberNamesThePhotoOnlyAsDigits() {
+        QFETCH(QString, number);
+        QFETCH(bool, fetched);
+        test::HttpPeer peer([](const test::HttpPeer::Request&) {
+            return test::HttpPeer::reply("photo", "image/jpeg");
+        });
+        test::ShellFixture f;
+        const QString work = f.dir.filePath(u"work"_qs);
+        QVERIFY(QDir().mkpath(work));
+        f.session().workFolder = work;
+        LoginReply reply = LoginReply::parse(u"1</>1</>1</>dev</>1</>34</>7"_qs);
+        reply.memberNumber = number;
+        reply.imageServerAddress = peer.address();
+        f.app->StoreLoginResult(reply, u"kim"_qs, u"pw"_qs, 1);
+        QCOMPARE(peer.requestCount(), fetched ? 1 : 0);
+        QCOMPARE(f.session().memberPhotoPath,
+                 fetched ? work + u"/mem"_qs + number + u".jpg"_qs : QString());
+        const QStringList written =
+            fetched ? QStringList{u"mem"_qs + number + u".jpg"_qs, u"orvisys.sy1"_qs}
+                    : QStringList{u"orvisys.sy1"_qs};
+        QCOMPARE(QDir(work).entryList(QDir::Files), written);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList{u"work"_qs});
+        f.app->LoadMemberPhoto();
+        QCOMPARE(f.app->defaultMemberPicture().size(), QSize(50, 50));
     }
 
     void countryMapping() {

@@ -4,6 +4,7 @@
 #include "app/upgrade_dlg.h"
 #include "document_templates.h"
 #include "imaging/dib_picture.h"
+#include "platform/resources.h"
 #include "support/http_peer.h"
 #include "support/shell_fixture.h"
 
@@ -59,9 +60,11 @@ struct Startup : test::ShellFixture {
         qDeleteAll(QApplication::topLevelWidgets());
     }
     // The member types an ID and a password and presses OK; the run ends with the dialog.
-    void answerLogin() {
-        ui.answerModal([](QDialog& dialog) {
+    void answerLogin(QIcon* icon = nullptr) {
+        ui.answerModal([icon](QDialog& dialog) {
             auto& login = static_cast<CLoginDlg&>(dialog);
+            if (icon)
+                *icon = login.windowIcon();
             login.control<QLineEdit>(CLoginDlg::IdEdit)->setText(QStringLiteral("member"));
             login.control<QLineEdit>(CLoginDlg::PasswordEdit)->setText(QStringLiteral("secret"));
             login.control<QPushButton>(1)->click();
@@ -100,16 +103,28 @@ private slots:
         Server server;
         server.photoMarker = "1";
         Startup f("CN", server.configuration());
-        f.answerLogin();
+        QIcon loginIcon;
+        f.answerLogin(&loginIcon);
         // A content file named on the command line is not opened.
         QVERIFY(f.app->InitInstance({QStringLiteral("orvixwin"), QStringLiteral("/tmp/x.sml")}));
 
+        // Every window carries the program's icon, the login dialog first.
+        const auto isProgramIcon = [](const QIcon& icon) {
+            return !icon.isNull() &&
+                   icon.pixmap(32).toImage() == res::icon(res::ProgramIcon).pixmap(32).toImage();
+        };
+        QVERIFY(isProgramIcon(loginIcon));
+
+        // Sizes and places are those of the outer frames, caption and border included.
         const int left800 =
             (QGuiApplication::primaryScreen()->availableGeometry().width() - 800) / 2;
         auto* main = f.app->window<CMainFrame>(Window::Main);
         QVERIFY(main && main->isVisible());
+        QVERIFY(isProgramIcon(main->windowIcon()));
+        QVERIFY(!main->acceptDrops()); // dropped files are not taken
         QCOMPARE(main->windowTitle(), QStringLiteral("Orvix"));
-        QCOMPARE(main->geometry(), QRect(left800 + 150, 20, 500, 170));
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        QTRY_COMPARE(main->frameGeometry(), QRect(left800 + 150, 20, 500, 170));
         const struct {
             Window window;
             QString title;
@@ -125,7 +140,12 @@ private slots:
             QWidget* frame = f.app->window(expected.window);
             QVERIFY(frame && frame->isHidden());
             QCOMPARE(frame->windowTitle(), expected.title);
-            QCOMPARE(frame->geometry(), expected.geometry);
+            QVERIFY(isProgramIcon(frame->windowIcon()));
+            frame->show();
+            QVERIFY(QTest::qWaitForWindowExposed(frame));
+            QTRY_COMPARE(frame->frameGeometry(), expected.geometry);
+            QVERIFY(frame->geometry() != expected.geometry); // the frame has its margins
+            frame->hide();
         }
         QVERIFY(!f.app->window(Window::StoreFrame)); // opens only when asked for
         // Equal version codes show no upgrade prompt; the only modal run was the login.

@@ -10,17 +10,25 @@ using test::ShellFixture;
 class TestWebView : public QObject {
     Q_OBJECT
 private slots:
-    // The explorer hands every move to the browser the application made, which fills it.
+    // The explorer hands every move to the browser the application made, which fills it. The
+    // browser is made when first needed (shown, or given an address), once.
     void explorerDrivesItsBrowser() {
         ShellFixture f;
         CExplorer explorer;
+        QVERIFY(f.browsers.empty());
+        explorer.resize(300, 200);
+        explorer.show();
         QCOMPARE(f.browsers.size(), std::size_t(1));
         RecordingBrowser* browser = f.browsers[0];
         QCOMPARE(explorer.browser(), browser);
         QCOMPARE(browser->widget()->parentWidget(), &explorer);
-        explorer.resize(300, 200);
-        explorer.show();
         QTRY_COMPARE(browser->widget()->size(), QSize(300, 200));
+        CExplorer hidden;
+        hidden.Navigate(u"http://web.test/"_qs);
+        QCOMPARE(f.browsers.size(), std::size_t(2));
+        QCOMPARE(f.browsers[1]->actions(), QStringList{u"navigate http://web.test/"_qs});
+        QCOMPARE(hidden.browser(), f.browsers[1]);
+        QCOMPARE(f.browsers.size(), std::size_t(2));
 
         explorer.Navigate(u"http://web.test/android/pcdocument.php?deviceid=d&order=1"_qs);
         explorer.back();
@@ -61,8 +69,7 @@ private slots:
         auto* host = dialog.control<QWidget>(CWebDialog::BrowserId);
         QVERIFY(host && dialog.explorer());
         QCOMPARE(host->geometry(), QRect(QPoint(0, 0), dialog.size()));
-        QCOMPARE(f.browsers.size(), std::size_t(1));
-        QVERIFY(f.browsers[0]->actions().isEmpty()); // nothing before it opens
+        QVERIFY(f.browsers.empty()); // nothing of the browser before it opens
 
         const QString page = f.dir.path() + QStringLiteral("/prevview.html");
         for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
@@ -73,6 +80,7 @@ private slots:
             QCOMPARE(f.ui.runModal(dialog), key == Qt::Key_Escape ? 2 : 1);
             QVERIFY(dialog.isHidden());
         }
+        QCOMPARE(f.browsers.size(), std::size_t(1));
         QCOMPARE(f.browsers[0]->actions(),
                  QStringList({u"navigate "_qs + page, u"navigate "_qs + page}));
         QCOMPARE(f.ui.modalDialogs(), QStringList({u"CWebDialog"_qs, u"CWebDialog"_qs}));

@@ -206,7 +206,8 @@ void TestBoardWindows::listRequestedShownAndOpened() {
     // A double click strictly inside the second row opens it in the post view.
     list.show();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(200, 110));
-    QCOMPARE(b.browsers.back()->actions(), QStringList());
+    // (the post view makes its browser when it first shows a post)
+    QVERIFY(b.browsers.empty() || b.browsers.back()->actions().isEmpty());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(200, 111));
     QCOMPARE(b.browsers.back()->lastAddress(),
              u"http://%1/android/orviview_pc_new.php?deviceid=dev-42&mailidx=32"_s.arg(
@@ -284,9 +285,11 @@ void TestBoardWindows::frameToolBarAndCommands() {
         QCOMPARE(button->size(), QSize(40, 40));
         QCOMPARE(findControl<QLabel>(frame.toolBar(), labelIds[i])->text(), labels[i]);
     }
-    RecordingBrowser* browser = b.browsers.back();
+    QVERIFY(b.browsers.empty()); // the post view makes its browser when first used
     // Before any post, a reload navigates to the empty address.
     QVERIFY(frame.OnCommand(1053));
+    QCOMPARE(b.browsers.size(), std::size_t(1));
+    RecordingBrowser* browser = b.browsers.back();
     QCOMPARE(browser->actions(), QStringList{u"navigate "_s});
     // The commands without buttons act when sent to the frame.
     QVERIFY(frame.OnCommand(1019));

@@ -357,9 +357,8 @@ void TestChatMessages::preparePhoto_data() {
         << QByteArray("png");
     QTest::newRow("a name fit to travel") << QSize(300, 300) << u"a&b|c.png"_s << QSize(300, 300)
                                           << QSize(200, 200) << QByteArray("png");
-    QTest::newRow("GIF: thumbnail in PNG under its name")
-        << QSize(400, 200) << u"anim.gif"_s << QSize(400, 200) << QSize(200, 100)
-        << QByteArray("png");
+    QTest::newRow("GIF: thumbnail in GIF") << QSize(400, 200) << u"anim.gif"_s << QSize(400, 200)
+                                           << QSize(200, 100) << QByteArray("gif");
     QTest::newRow("not a picture")
         << QSize() << u"notes.jpg"_s << QSize() << QSize() << QByteArray();
 }

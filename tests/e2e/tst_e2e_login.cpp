@@ -129,7 +129,7 @@ private slots:
         // The launcher.
         auto* main = e.app->window<CMainFrame>(Window::Main);
         QVERIFY(main && main->isVisible());
-        QCOMPARE(main->size(), QSize(500, 170));
+        QTRY_COMPARE(main->frameGeometry().size(), QSize(500, 170)); // the outer frame
         QCOMPARE(main->view()->buttonAt(QPoint(186, 50)), 2);
         QCOMPARE(e.ui.modalDialogs(), QStringList{QStringLiteral("CLoginDlg")});
 

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
+
 using orvix::CDibPicture;
 
 namespace {
@@ -120,11 +122,9 @@ private slots:
         CDibPicture picture;
         QVERIFY(!picture.SaveAs(path(u"none.jpg"_qs))); // nothing loaded
         QVERIFY(picture.Load(saved(distinctPicture(1001, 7), u"src.png"_qs)));
-        const std::pair<QString, QByteArray> saves[]{{u"upper.JPG"_qs, "jpeg"},
-                                                     {u"lower.jpg"_qs, "jpeg"},
-                                                     {u"p.PNG"_qs, "png"},
-                                                     {u"a.xyz"_qs, {}},
-                                                     {u"no/such/a.jpg"_qs, {}}};
+        const std::pair<QString, QByteArray> saves[]{
+            {u"upper.JPG"_qs, "jpeg"}, {u"lower.jpg"_qs, "jpeg"}, {u"p.PNG"_qs, "png"},
+            {u"g.GIF"_qs, "gif"},      {u"a.xyz"_qs, {}},         {u"no/such/a.jpg"_qs, {}}};
         for (const auto& [name, format] : saves) {
             QCOMPARE(picture.SaveAs(path(name)), !format.isEmpty());
             QImageReader reader(path(name));
@@ -132,6 +132,49 @@ private slots:
             QCOMPARE(reader.format(), format);
             QCOMPARE(reader.size(), format.isEmpty() ? QSize(-1, -1) : QSize(1001, 7));
         }
+    }
+
+    // GIF: a picture of few colours comes back pixel for pixel; a photo of many colours is reduced
+    // to 256 and keeps its looks; a GIF photo can be shrunk and written as GIF again.
+    void gifRoundTrip() {
+        QImage few(37, 5, QImage::Format_RGB32);
+        for (int y = 0; y < few.height(); ++y) {
+            for (int x = 0; x < few.width(); ++x)
+                few.setPixel(x, y, qRgb(x * 7, 255 - y * 40, (x * y) % 200));
+        }
+        CDibPicture picture;
+        QVERIFY(picture.Load(saved(few, u"few.png"_qs)));
+        QVERIFY(picture.SaveAs(path(u"few.gif"_qs)));
+        QImage back(path(u"few.gif"_qs));
+        QCOMPARE(back.size(), few.size());
+        QCOMPARE(back.convertToFormat(QImage::Format_RGB32), few);
+
+        const QImage many = distinctPicture(300, 200);
+        QVERIFY(picture.Load(saved(many, u"many.png"_qs)));
+        QVERIFY(picture.SaveAs(path(u"many.gif"_qs)));
+        QVERIFY(picture.Load(path(u"many.gif"_qs)));
+        QCOMPARE(picture.header().width, 300);
+        QCOMPARE(picture.pixels().convertToFormat(QImage::Format_Indexed8).colorCount() <= 256,
+                 true);
+        const QImage reduced = picture.pixels().copy(0, 0, 300, 200);
+        const auto mean = [](const QImage& image) {
+            qint64 sum[3]{};
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QRgb p = image.pixel(x, y);
+                    sum[0] += qRed(p), sum[1] += qGreen(p), sum[2] += qBlue(p);
+                }
+            }
+            const qint64 n = qint64(image.width()) * image.height();
+            return std::array<qint64, 3>{sum[0] / n, sum[1] / n, sum[2] / n};
+        };
+        const auto before = mean(many), after = mean(reduced);
+        for (int c = 0; c < 3; ++c)
+            QVERIFY2(qAbs(before[c] - after[c]) <= 6, qPrintable(QString::number(c)));
+
+        orvix::FitToWidth(picture, 100);
+        QVERIFY(picture.SaveAs(path(u"thumb.gif"_qs)));
+        QCOMPARE(QImageReader(path(u"thumb.gif"_qs)).size(), QSize(100, 66));
     }
 
     void drawStretchesWithoutKeepingTheAspectRatio() {

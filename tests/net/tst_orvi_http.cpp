@@ -1,3 +1,4 @@
+#include "net/failure_notice.h"
 #include "net/orvi_http.h"
 #include "net/reply_notice.h"
 #include "platform/message_target.h"
@@ -23,10 +24,15 @@ class ReplyOwner : public QObject, public MessageTarget {
 public:
     using Reply = std::tuple<int, COrviHttp*, QString>;
     std::vector<Reply> replies;
+    std::vector<FailureNotice::Reason> failures;
     int otherMessages = 0;
     std::function<void(COrviHttp*)> duringHandler; // may spin the event loop or release it
 
     int onMessage(int message, WParam wParam, LParam lParam) override {
+        if (const auto failure = FailureNotice::from(message, wParam, lParam)) {
+            failures.push_back(failure->reason);
+            return 1;
+        }
         const auto reply = ReplyNotice::from(message, wParam, lParam);
         if (!reply) {
             ++otherMessages;
@@ -109,45 +115,63 @@ private slots:
                      "\r\n\r\n" + sent);
         const ReplyOwner::Reply expected{int(text.toUtf8().size()), handed, text};
         QCOMPARE(owner.replies, std::vector{expected});
+        QVERIFY(owner.failures.empty());
     }
 
     void repliesThatAreNotDelivered_data() {
+        using Reason = FailureNotice::Reason;
         QTest::addColumn<QByteArray>("reply"); // none: the peer never answers
         QTest::addColumn<bool>("closeAfter");
         QTest::addColumn<QString>("server"); // instead of the peer
-        const auto row = [](const char* name, const char* reply, bool closeAfter,
-                            const QString& server = {}) {
-            QTest::newRow(name) << QByteArray(reply) << closeAfter << server;
+        QTest::addColumn<int>("timeoutMs");  // the request's own time-out; 0: the shared one
+        QTest::addColumn<Reason>("reason");
+        const auto row = [](const char* name, const char* reply, bool closeAfter, Reason reason,
+                            const QString& server = {}, int timeoutMs = 0) {
+            QTest::newRow(name) << QByteArray(reply) << closeAfter << server << timeoutMs << reason;
         };
-        row("no Content-Length", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n1", true);
-        row("closed before complete", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n12345", true);
-        row("beyond the 8 MiB cap", "HTTP/1.1 200 OK\r\nContent-Length: 8388609\r\n\r\n1", false);
+        row("no Content-Length", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n1", true,
+            Reason::BadReply);
+        row("garbage", "\x16\x03\x01 not http at all \r\n\r\n", true, Reason::BadReply);
+        row("closed before complete", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n12345", true,
+            Reason::BadReply);
+        row("beyond the 8 MiB cap", "HTTP/1.1 200 OK\r\nContent-Length: 8388609\r\n\r\n1", false,
+            Reason::BadReply);
         row("length beyond any integer",
-            "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n1", false);
-        row("time-out", "", false);
-        row("refused", "", false, u"127.0.0.1:%1"_qs.arg(TcpPeer().port()));
+            "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n1", false,
+            Reason::BadReply);
+        row("time-out", "", false, Reason::TimedOut);
+        row("time-out of its own", "", false, Reason::TimedOut, {}, 300);
+        row("refused", "", false, Reason::Unreachable, u"127.0.0.1:%1"_qs.arg(TcpPeer().port()));
+        row("unusable address", "", false, Reason::Unreachable, u"127.0.0.1:99999"_qs);
     }
     void repliesThatAreNotDelivered() {
         QFETCH(QByteArray, reply);
         QFETCH(bool, closeAfter);
         QFETCH(QString, server);
+        QFETCH(int, timeoutMs);
+        QFETCH(FailureNotice::Reason, reason);
         const bool timeOut = reply.isEmpty() && server.isEmpty();
-        COrviHttp::setReplyTimeout(std::chrono::milliseconds(timeOut ? 1000 : 60000));
+        // A shared time-out that only the rows about time-outs could reach.
+        COrviHttp::setReplyTimeout(std::chrono::milliseconds(timeOut && !timeoutMs ? 1000 : 60000));
         TcpPeer peer(reply.isEmpty()
                          ? TcpPeer::Script()
                          : HttpPeer::answering({{{reply}}, closeAfter ? Then::Close : Then::Hold}));
         ReplyOwner owner;
         QPointer<COrviHttp> request = send(server.isEmpty() ? peer.address() : server, &owner);
-        QVERIFY(!request.isNull()); // still readable right after the call
+        if (timeoutMs)
+            request->setTimeout(std::chrono::milliseconds(timeoutMs));
+        QVERIFY(!request.isNull());      // still readable right after the call
+        QVERIFY(owner.failures.empty()); // and nothing said yet, even for an unusable address
         if (timeOut) {
             QTRY_COMPARE(peer.connectionCount(), 1);
             QVERIFY(!request.isNull());
         }
-        // The request gives up, closes its socket and releases itself; its owner hears nothing.
+        // The request gives up, closes its socket, tells its owner once and releases itself.
         QTRY_VERIFY(request.isNull());
         QTRY_VERIFY(!server.isEmpty() || peer.ended(0));
         QCoreApplication::processEvents();
         QVERIFY(owner.replies.empty());
+        QCOMPARE(owner.failures, std::vector{reason});
     }
 
     void ownerMayGoOrRunANestedEventLoopOrReleaseTheRequest() {
@@ -157,6 +181,10 @@ private slots:
         QPointer<COrviHttp> request = send(peer.address(), gone.get());
         gone.reset();
         QTRY_VERIFY(request.isNull());
+        gone = std::make_unique<ReplyOwner>();
+        request = send(u"127.0.0.1:%1"_qs.arg(TcpPeer().port()), gone.get());
+        gone.reset();
+        QTRY_VERIFY(request.isNull()); // a failure with nobody to tell
 
         // A handler that shows a modal box spins the event loop while the request is still
         // handing over its reply, for longer than the reply time-out; a handler may also release
@@ -184,6 +212,16 @@ private slots:
              {std::pair{Msg::Upload, address}, {Msg::Progress, address}, {Msg::Reply, LParam(0)}})
             QVERIFY(!ReplyNotice::from(message, 12, lParam));
         QCOMPARE(ReplyNotice::from(Msg::Reply, WParam(1) << 40, address)->announcedLength, INT_MAX);
+
+        // The failure message likewise, and only with a known reason.
+        QCOMPARE((FailureNotice{&request, FailureNotice::Reason::TimedOut}.sendTo(&owner)), 1);
+        QCOMPARE(owner.failures, std::vector{FailureNotice::Reason::TimedOut});
+        for (const auto& [message, wParam, lParam] : {std::tuple{Msg::Reply, WParam(2), address},
+                                                      {Msg::RequestFailed, WParam(0), address},
+                                                      {Msg::RequestFailed, WParam(4), address},
+                                                      {Msg::RequestFailed, WParam(1), LParam(0)}})
+            QVERIFY(!FailureNotice::from(message, wParam, lParam));
+        QCOMPARE(FailureNotice::from(Msg::RequestFailed, 3, address)->request, &request);
     }
 };
 

@@ -59,6 +59,14 @@ private slots:
             QCOMPARE(parsed.isValid(), port != 0);
         }
         QCOMPARE(int(ServerAddress::parse(u"h"_qs).port), 80);
+
+        // Only plain digits may name a file.
+        for (const QString& number : {u"0"_qs, u"12"_qs, u"0000000042"_qs})
+            QVERIFY2(isFileNumber(number), qPrintable(number));
+        for (const QString& text :
+             {QString(), u"x/../../etc"_qs, u"../12"_qs, u"12/"_qs, u"-12"_qs, u"+12"_qs, u" 12"_qs,
+              u"12 "_qs, u"1.2"_qs, u"１２"_qs, u"٢"_qs, u"12\\x"_qs})
+            QVERIFY2(!isFileNumber(text), qPrintable(text));
     }
 };
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTest>
 #include <QtEndian>
+#include <QtMath>
 
 namespace {
 
@@ -41,6 +42,34 @@ private slots:
             QVERIFY(orvix::res::bitmapSize(id).isEmpty());
             QVERIFY(orvix::res::bitmap(id).isNull());
         }
+    }
+
+    // Pictures for the screen: drawn at the device pixel ratio (sharp, not scaled up), painting
+    // at their own size, on a transparent ground where the drawing has none, with the words
+    // given put in their places.
+    void picturesForTheScreen() {
+        for (qreal ratio : {1.0, 1.5, 2.0}) {
+            const QImage picture = orvix::res::picture(162, ratio);
+            QCOMPARE(picture.size(), QSize(qCeil(60 * ratio), qCeil(60 * ratio)));
+            QCOMPARE(picture.devicePixelRatio(), ratio);
+            QCOMPARE(picture.deviceIndependentSize().toSize(), QSize(60, 60));
+            QCOMPARE(qAlpha(picture.pixel(0, 0)), 0); // the dialog shows through the corners
+            QCOMPARE(qAlpha(picture.pixel(picture.width() / 2, picture.height() / 2)), 255);
+        }
+        // At twice the ratio the drawing has detail of its own, not repeated pixels.
+        const QImage sharp = orvix::res::picture(130, 2.0);
+        const QImage scaled = orvix::res::picture(130, 1.0).scaled(sharp.size());
+        QVERIFY(sharp != scaled);
+        QVERIFY(orvix::res::picture(99999, 2.0).isNull());
+        QVERIFY(orvix::res::picture(130, 0.0).isNull());
+
+        // Words: each mark takes its value, escaped; unknown and missing ones stay empty.
+        const QImage blank = orvix::res::picture(130, 1.0);
+        const QImage named = orvix::res::picture(130, 1.0, {{u"name"_qs, u"<Chat & go>"_qs}});
+        const QImage korean = orvix::res::picture(130, 1.0, {{u"name"_qs, u"채팅"_qs}});
+        QVERIFY(!named.isNull() && named != blank && korean != named && korean != blank);
+        QCOMPARE(orvix::res::picture(130, 1.0, {{u"other"_qs, u"x"_qs}}), blank);
+        QCOMPARE(orvix::res::bitmap(130).pixel(0, 0), blank.pixel(0, 0)); // same drawing
     }
 
     void notificationSoundIsAShortChimeInAValidWav() {

@@ -131,7 +131,8 @@ private slots:
         QCOMPARE(listed, QStringList({u"Orvix"_s, u"Orvix — 상점 등록"_s}));
         auto* frame = f.app->window<CStoreFrame>(COrvixWinApp::Window::StoreFrame);
         QVERIFY(frame && frame->isVisible());
-        QCOMPARE(frame->geometry(), QRect(FrameWindow::centredLeft(800), 180, 700, 600));
+        // Placed by its outer frame, caption and border included.
+        QTRY_COMPARE(frame->frameGeometry(), QRect(FrameWindow::centredLeft(800), 180, 700, 600));
 
         // Closed and asked for again: the same window comes back, not a second one.
         frame->close();
