@@ -84,7 +84,7 @@ private slots:
 
 void TestContentView::windowAndBars() {
     Editor e(Country::Other);
-    QCOMPARE(e.frame->geometry(), QRect(FrameWindow::centredLeft(800), 200, 580, 600));
+    QCOMPARE(e.frame->frameGeometry(), QRect(FrameWindow::centredLeft(800), 200, 580, 600));
     QVERIFY(!(e.frame->windowFlags() & Qt::WindowCloseButtonHint));
     QCOMPARE(
         e.frame->titleBar()->findChild<QLabel*>(controlName(CContentFrame::SubjectLabel))->text(),
