@@ -2,11 +2,11 @@
 // both orders, who sees what, escaping, how the files are served, the home page and the demo's
 // documents.
 
+#include "server/core/text_pdf.h"
 #include "server/pages/docs/document_page.h"
 #include "server/scripts/docs/add_document_script.h"
 #include "server/scripts/docs/document_store.h"
 #include "server/scripts/docs/install_docs.h"
-#include "server/scripts/docs/pdf_sketch.h"
 #include "server_test_support.h"
 #include "support/http_peer.h"
 
@@ -282,7 +282,7 @@ void TestServerDocs::demoDocuments() {
     }
     QVERIFY(documents->at(0).registeredAt < documents->at(2).registeredAt);
     // Escaping in the PDF's text, and seeding again adds nothing.
-    QVERIFY(PdfSketch::page(u"a(b)\\c"_s, {u"한"_s}).contains("(a\\(b\\)\\\\c) Tj"));
+    QVERIFY(TextPdf::page(u"a(b)\\c"_s, {u"한"_s}).contains("(a\\(b\\)\\\\c) Tj"));
     QString error;
     QVERIFY2(docsFeature().seedDemo(l.f.context(), &error), qPrintable(error));
     QCOMPARE(store.list(demo->memberNo, DocumentStore::Order::Registration)->size(), 3);

@@ -2,11 +2,11 @@
 
 #include "server/admin/member_photo.h"
 #include "server/core/server_context.h"
+#include "server/core/text_pdf.h"
 #include "server/pages/board/opinion_file.h"
 #include "server/scripts/board/board_store.h"
 #include "server/scripts/board/post_registration.h"
 #include "server/scripts/board/scene_painter.h"
-#include "server/scripts/board/simple_pdf.h"
 #include "server/storage/staged_file.h"
 
 #include <QDateTime>
@@ -228,12 +228,12 @@ private:
     bool seedDocument(qint64 mailIdx, qint64 owner, const DemoDocument& demo, qint64 at) {
         const QString stored = QStringLiteral("%1%2.PDF").arg(owner).arg(at);
         const QString relative = QStringLiteral("document/%1/%2").arg(owner).arg(stored);
-        const QByteArray pdf = SimplePdf::page(
-            QStringLiteral("Bukhansan trail guide"),
-            {QStringLiteral("Meet at Bukhansanseong entrance, 8:00."),
-             QStringLiteral("Route: Baegundae summit and back, about 5 hours."),
-             QStringLiteral("Pack: water (1.5 l), lunch, rain jacket, gloves."),
-             QStringLiteral("The way down takes the valley path past the temple.")});
+        const QByteArray pdf =
+            TextPdf::page(QStringLiteral("Bukhansan trail guide"),
+                          {QStringLiteral("Meet at Bukhansanseong entrance, 8:00."),
+                           QStringLiteral("Route: Baegundae summit and back, about 5 hours."),
+                           QStringLiteral("Pack: water (1.5 l), lunch, rain jacket, gloves."),
+                           QStringLiteral("The way down takes the valley path past the temple.")});
         QString error;
         if (!StagedFile::writeWhole(m_context.folder().stagingDir(),
                                     m_context.folder().imageRoot() + u'/' + relative, pdf,

@@ -1,5 +1,7 @@
 #include "server/scripts/content/demo_pictures.h"
 
+#include "server/core/text_pdf.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -107,33 +109,9 @@ QImage DemoPictures::coffee() {
 }
 
 QByteArray DemoPictures::guidePdf() {
-    const QByteArray text =
-        "BT /F1 22 Tf 72 770 Td (Orvix desktop: the content editor) Tj ET\n"
-        "BT /F1 12 Tf 72 730 Td (Add text, photos and documents as blocks,) Tj "
-        "ET\n"
-        "BT /F1 12 Tf 72 712 Td (move them, style them, preview and upload.) Tj "
-        "ET\n";
-    const QList<QByteArray> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R "
-        "/Resources << /Font << /F1 5 0 R >> >> >>",
-        "<< /Length " + QByteArray::number(text.size()) + " >>\nstream\n" + text + "endstream",
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-    };
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (qsizetype i = 0; i < objects.size(); ++i) {
-        offsets.append(pdf.size());
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
+    return TextPdf::page(QStringLiteral("Orvix desktop: the content editor"),
+                         {QStringLiteral("Add text, photos and documents as blocks,"),
+                          QStringLiteral("move them, style them, preview and upload.")});
 }
 
 } // namespace orvix::server

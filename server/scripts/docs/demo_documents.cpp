@@ -1,9 +1,9 @@
 #include "server/scripts/docs/demo_documents.h"
 
 #include "server/core/server_context.h"
+#include "server/core/text_pdf.h"
 #include "server/demo/demo_seeder.h"
 #include "server/scripts/docs/document_store.h"
-#include "server/scripts/docs/pdf_sketch.h"
 #include "server/storage/staged_file.h"
 
 #include <QDateTime>
@@ -26,17 +26,17 @@ QList<DemoDocument> demoDocuments() {
         {QStringLiteral("Orvix guide.pdf"), QStringLiteral("PDF"),
          QStringLiteral("How to use Orvix desktop: chat, Square, Story and the Smart Editor."),
          3 * day,
-         PdfSketch::page(QStringLiteral("Orvix desktop guide"),
-                         {QStringLiteral("Chatting: your chat rooms, text and photos."),
-                          QStringLiteral("Square: the board of posts and opinions."),
-                          QStringLiteral("Story: this document library."),
-                          QStringLiteral("Information and Add store: the Smart Editor.")})},
+         TextPdf::page(QStringLiteral("Orvix desktop guide"),
+                       {QStringLiteral("Chatting: your chat rooms, text and photos."),
+                        QStringLiteral("Square: the board of posts and opinions."),
+                        QStringLiteral("Story: this document library."),
+                        QStringLiteral("Information and Add store: the Smart Editor.")})},
         {QStringLiteral("Price list 2026.pdf"), QStringLiteral("PDF"),
          QStringLiteral("Prices of the demo store\n(valid from January)"), 2 * day,
-         PdfSketch::page(QStringLiteral("Price list 2026"),
-                         {QStringLiteral("Coffee ........ 3,500 won"),
-                          QStringLiteral("Tea ........... 3,000 won"),
-                          QStringLiteral("Cake .......... 5,500 won")})},
+         TextPdf::page(QStringLiteral("Price list 2026"),
+                       {QStringLiteral("Coffee ........ 3,500 won"),
+                        QStringLiteral("Tea ........... 3,000 won"),
+                        QStringLiteral("Cake .......... 5,500 won")})},
         {QStringLiteral("Meeting notes.txt"), QStringLiteral("TXT"),
          QStringLiteral("Notes from Monday's meeting <draft> & follow-ups"), 60 * 60,
          QByteArrayLiteral("Monday meeting\n\n- New opening hours from next week.\n"

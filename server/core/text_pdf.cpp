@@ -1,4 +1,4 @@
-#include "server/scripts/board/simple_pdf.h"
+#include "server/core/text_pdf.h"
 
 #include <QList>
 
@@ -6,43 +6,38 @@ namespace orvix::server {
 
 namespace {
 
-// A PDF string literal: printable ASCII, with "(", ")" and "\" escaped.
+// A PDF literal string: printable ASCII with "(", ")" and "\" escaped.
 QByteArray literal(const QString& text) {
     QByteArray out = "(";
     for (QChar c : text) {
         const char16_t u = c.unicode();
-        if (u == u'(' || u == u')' || u == u'\\') {
+        if (u == u'(' || u == u')' || u == u'\\')
             out += '\\';
-            out += char(u);
-        } else if (u >= 0x20 && u < 0x7f) {
-            out += char(u);
-        } else {
-            out += '?';
-        }
+        out += (u >= 0x20 && u < 0x7f) ? char(u) : '?';
     }
     return out + ')';
 }
 
 } // namespace
 
-QByteArray SimplePdf::page(const QString& heading, const QStringList& lines) {
-    QByteArray stream = "BT /F1 20 Tf 72 770 Td " + literal(heading) + " Tj /F1 12 Tf";
-    for (int i = 0; i < lines.size(); ++i)
-        stream += (i == 0 ? " 0 -36 Td " : " 0 -18 Td ") + literal(lines[i]) + " Tj";
-    stream += " ET";
+QByteArray TextPdf::page(const QString& heading, const QStringList& lines) {
+    QByteArray content = "BT\n/F1 20 Tf\n56 770 Td\n" + literal(heading) + " Tj\n/F1 12 Tf\n";
+    for (const QString& line : lines)
+        content += "0 -22 Td\n" + literal(line) + " Tj\n";
+    content += "ET\n";
 
-    const QList<QByteArray> objects{
+    const QList<QByteArray> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 4 0 R "
-        ">> >> /Contents 5 0 R >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] "
+        "/Resources << /Font << /F1 4 0 R >> >> /Contents 5 0 R >>",
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-        "<< /Length " + QByteArray::number(stream.size()) + " >>\nstream\n" + stream +
-            "\nendstream",
+        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+            "endstream",
     };
     QByteArray pdf = "%PDF-1.4\n";
     QList<qsizetype> offsets;
-    for (int i = 0; i < objects.size(); ++i) {
+    for (qsizetype i = 0; i < objects.size(); ++i) {
         offsets.append(pdf.size());
         pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
     }
