@@ -23,8 +23,8 @@ DialogTemplate CChatToolDlg::dialogTemplate() {
     dialog.pointSize = 8;
     dialog.controls = {
         {EditId, ControlKind::Edit, EditRect, {}, ControlStyle::MultiLine | ControlStyle::VScroll},
-        {PhotoId, ControlKind::Button, QRect(245, 4, 43, 14), QStringLiteral("사진")},
-        {SendId, ControlKind::Button, QRect(295, 4, 43, 14), QStringLiteral("전송(F9)")},
+        {PhotoId, ControlKind::Button, PhotoRect, QStringLiteral("사진")},
+        {SendId, ControlKind::Button, SendRect, QStringLiteral("전송(F9)")},
     };
     return dialog;
 }
@@ -74,8 +74,17 @@ void CChatToolDlg::resizeEvent(QResizeEvent* event) {
     // the template's units; the box keeps its place and ends inside the panel, above its border.
     const QRect designed = units().toPixels(EditRect);
     const int bottom = std::min(designed.bottom(), height() - EditBottomMargin - 1);
-    m_edit->setGeometry(designed.left(), designed.top(), designed.width(),
+    const int right = std::min(designed.right(), width() - EditBottomMargin - 1);
+    m_edit->setGeometry(designed.left(), designed.top(), std::max(0, right - designed.left() + 1),
                         std::max(0, bottom - designed.top() + 1));
+    // A panel narrower than the font makes the template's units (its pane follows the frame's
+    // inside) moves the two buttons left together, so the send button stays whole and usable.
+    const QRect photo = units().toPixels(PhotoRect);
+    const QRect send = units().toPixels(SendRect);
+    const int shift = std::max(0, send.right() - (width() - EditBottomMargin - 1));
+    const int left = std::max(0, photo.left() - shift) - photo.left();
+    control<QPushButton>(PhotoId)->setGeometry(photo.translated(left, 0));
+    control<QPushButton>(SendId)->setGeometry(send.translated(left, 0));
 }
 
 void CChatToolDlg::SendText() {

@@ -23,6 +23,8 @@ public:
     static constexpr int PhotoId = 1002;
     // The box in dialog units; it ends at least this many pixels above the panel's bottom.
     static constexpr QRect EditRect{4, 20, 343, 57};
+    static constexpr QRect PhotoRect{245, 4, 43, 14};
+    static constexpr QRect SendRect{295, 4, 43, 14};
     static constexpr int EditBottomMargin = 6;
     static inline const QString PhotoFilter =
         QStringLiteral("JPG(*.JPG)|*.JPG|PNG(*.PNG)|*.PNG|GIF(*.GIF)|*.GIF|ALL Files(*.*)|*.*||");

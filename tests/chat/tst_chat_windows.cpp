@@ -307,6 +307,16 @@ void TestChatWindows::selectionPanelsAndFrame() {
     const QRect box = c.view().panel()->edit()->geometry();
     QVERIFY(box.height() > 40);
     QVERIFY(box.bottom() <= c.view().panel()->height() - 1 - CChatToolDlg::EditBottomMargin);
+    // The box and both buttons stay whole inside the panel (its pane is narrower than the
+    // template's units at this font), the buttons side by side in their order.
+    const CChatToolDlg* panel = c.view().panel();
+    const QRect photo = panel->control<QPushButton>(CChatToolDlg::PhotoId)->geometry();
+    const QRect send = panel->control<QPushButton>(CChatToolDlg::SendId)->geometry();
+    QVERIFY(box.right() < panel->width());
+    QVERIFY(photo.left() >= 0 && photo.right() < send.left());
+    QVERIFY2(send.right() < panel->width(),
+             qPrintable(u"%1 %2"_s.arg(send.right()).arg(panel->width())));
+    QCOMPARE(send.size(), panel->units().toPixels(CChatToolDlg::SendRect).size());
     c.frame->move(c.frame->pos() + QPoint(37, 21));
     QVERIFY(QTest::qWaitFor(placed, 2000));
     c.f->app->ShowChatWindows(false);
