@@ -23,36 +23,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace orvix;
 using Window = COrvixWinApp::Window;
-
-namespace {
-
-// A GET of an address of the server, as the embedded browser makes it; the body.
-QByteArray get(const QString& address) {
-    const QUrl url(address);
-    QTcpSocket socket;
-    socket.connectToHost(url.host(), quint16(url.port(80)));
-    socket.write("GET " + url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) +
-                 " HTTP/1.1\r\nHost: " + url.host().toUtf8() + "\r\n\r\n");
-    QByteArray reply;
-    while (socket.waitForReadyRead(5000)) {
-        reply += socket.readAll();
-        const qsizetype start = reply.indexOf("\r\n\r\n") + 4;
-        const qsizetype at = reply.indexOf("Content-Length: ") + 16;
-        if (start >= 4 &&
-            reply.size() - start >= reply.mid(at, reply.indexOf('\r', at) - at).toInt())
-            return reply.mid(start);
-    }
-    return {};
-}
-
-} // namespace
 
 class TestEndToEndBoard : public QObject {
     Q_OBJECT
@@ -136,7 +112,7 @@ private slots:
         const QString page = browser->lastAddress();
         QCOMPARE(page, u"http://%1/android/orviview_pc_new.php?deviceid=%2&mailidx=%3"_s.arg(
                            server.httpAddress(), app.session().deviceId, mailIndex));
-        QVERIFY(get(page).contains("<h1>Weekend hike: Bukhansan trail</h1>"));
+        QVERIFY(server.get(page).body.contains("<h1>Weekend hike: Bukhansan trail</h1>"));
         // Opening it told the server, whose answer brought the list again: no longer new.
         QVERIFY(QTest::qWaitFor(
             [&] {
@@ -174,7 +150,7 @@ private slots:
             20000));
         QCOMPARE(list->model().rows().front().mailIndex, mailIndex); // changed last: first
         QCOMPARE(list->model().rows().front().badgeFlag, u"0"_s);    // own change: not new
-        const QByteArray shown = get(page);
+        const QByteArray shown = server.get(page).body;
         // Styled as its ".tml" file says, the text escaped.
         QVERIFY2(shown.contains("See you at 8 [sharp] &amp; bring water</p>"), shown.constData());
         QCOMPARE(browser->lastAddress(), page);

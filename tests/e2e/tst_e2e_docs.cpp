@@ -26,7 +26,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,24 +33,6 @@ using namespace Qt::StringLiterals;
 using namespace orvix;
 
 namespace {
-
-// One GET as a browser sends it; the reply's status line and body.
-std::pair<QByteArray, QByteArray> get(quint16 port, const QString& address) {
-    const QString path = address.section(u'/', 3).prepend(u'/');
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write("GET " + path.toUtf8() + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    QByteArray reply;
-    while (socket.waitForReadyRead(5000)) {
-        reply += socket.readAll();
-        const qsizetype start = reply.indexOf("\r\n\r\n") + 4;
-        const qsizetype at = reply.indexOf("Content-Length: ") + 16;
-        if (start >= 4 && at >= 16 &&
-            reply.size() - start >= reply.mid(at, reply.indexOf('\r', at) - at).toInt())
-            return {reply.left(reply.indexOf("\r\n")), reply.mid(start)};
-    }
-    return {};
-}
 
 struct EndToEnd {
     test::ServerProcess server{QStringLiteral(ORVIX_SERVER_BINARY)};
@@ -150,7 +131,7 @@ private slots:
         const QString address = actions.at(2).section(u' ', 1);
         QCOMPARE(address, u"http://%1/android/pcdocument.php?deviceid=%2&order=1"_s.arg(
                               e.server.httpAddress(), e.app->session().deviceId));
-        const auto [status, page] = get(e.server.httpPort(), address);
+        const auto [status, page] = e.server.get(address);
         QCOMPARE(status, QByteArray("HTTP/1.1 200 OK"));
         QVERIFY2(page.contains(u"download=\"분기 보고서.pdf\""_s.toUtf8()), page.constData());
         QVERIFY(page.contains("Q3 &lt;numbers&gt;   notes"));
@@ -159,8 +140,7 @@ private slots:
         const qsizetype href = page.indexOf("href=\"/image/document/");
         QVERIFY(href > 0);
         const QByteArray link = page.mid(href + 6, page.indexOf('"', href + 6) - href - 6);
-        const auto [fileStatus, fileBytes] =
-            get(e.server.httpPort(), u"http://x"_s + QString::fromUtf8(link));
+        const auto [fileStatus, fileBytes] = e.server.get(u"http://x"_s + QString::fromUtf8(link));
         QCOMPARE(fileStatus, QByteArray("HTTP/1.1 200 OK"));
         QCOMPARE(fileBytes, bytes);
     }
@@ -212,7 +192,7 @@ private slots:
         const QString work = e.app->session().workFolder;
         QVERIFY(QFile::exists(work + u"/storephoto/000000002.jpg"_s));
         QVERIFY(mapAddress.endsWith(u"&idx=2"_s));
-        const auto [status, page] = get(e.server.httpPort(), mapAddress);
+        const auto [status, page] = e.server.get(mapAddress);
         QCOMPARE(status, QByteArray("HTTP/1.1 200 OK"));
         QVERIFY2(page.contains("&lt;Kim&#39;s&gt; Cafe"), page.constData());
         QVERIFY(page.contains("<form method=\"post\""));

@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,24 +75,6 @@ struct EndToEnd {
     }
 };
 
-// Sends one form request as the client frames it and returns the reply body.
-QByteArray postForm(quint16 port, const QByteArray& path, const QByteArray& body) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write("POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
-                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
-    QByteArray reply;
-    while (socket.waitForReadyRead(5000)) {
-        reply += socket.readAll();
-        const qsizetype start = reply.indexOf("\r\n\r\n") + 4;
-        const qsizetype at = reply.indexOf("Content-Length: ") + 16;
-        if (start >= 4 &&
-            reply.size() - start >= reply.mid(at, reply.indexOf('\r', at) - at).toInt())
-            return reply.mid(start);
-    }
-    return {};
-}
-
 } // namespace
 
 class TestEndToEndLogin : public QObject {
@@ -139,8 +120,12 @@ private slots:
         QVERIFY(main->isVisible()); // until the server has answered
         QVERIFY(ended.wait(10000));
         QVERIFY(!main->isVisible());
-        QCOMPARE(postForm(e.server.httpPort(), "/android/closeusepc.php",
-                          "deviceid=" + session.deviceId.toUtf8()),
+        const QByteArray body = "deviceid=" + session.deviceId.toUtf8();
+        QCOMPARE(e.server
+                     .exchange("POST /android/closeusepc.php HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                               "Content-Length: " +
+                               QByteArray::number(body.size()) + "\r\n\r\n" + body)
+                     .body,
                  QByteArray("0")); // that session is no longer open
     }
 

@@ -1,7 +1,10 @@
 #include "server_process.h"
 
 #include <QDeadlineTimer>
+#include <QHostAddress>
 #include <QRegularExpression>
+#include <QTcpSocket>
+#include <QUrl>
 
 namespace orvix::test {
 
@@ -74,6 +77,27 @@ QByteArray ServerProcess::admin(const QStringList& arguments) const {
 
 QString ServerProcess::httpAddress() const {
     return QStringLiteral("127.0.0.1:%1").arg(m_httpPort);
+}
+
+ServerProcess::Reply ServerProcess::exchange(const QByteArray& request) const {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, m_httpPort);
+    socket.write(request);
+    QByteArray reply;
+    while (socket.waitForReadyRead(5000)) {
+        reply += socket.readAll();
+        const qsizetype start = reply.indexOf("\r\n\r\n") + 4;
+        const qsizetype at = reply.indexOf("Content-Length: ") + 16;
+        if (start >= 4 && at >= 16 &&
+            reply.size() - start >= reply.mid(at, reply.indexOf('\r', at) - at).toInt())
+            return {reply.left(reply.indexOf("\r\n")), reply.mid(start)};
+    }
+    return {};
+}
+
+ServerProcess::Reply ServerProcess::get(const QString& address) const {
+    return exchange("GET " + QUrl(address).toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) +
+                    " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
 } // namespace orvix::test

@@ -26,6 +26,18 @@ public:
     quint16 uploadPort() const { return m_uploadPort; }
     QString httpAddress() const;
     QByteArray output() const { return m_output; }
+
+    // One reply of the server's HTTP port: its status line and body (both empty when no whole
+    // reply came within 5 s of silence).
+    struct Reply {
+        QByteArray status;
+        QByteArray body;
+    };
+    // Sends request bytes as they are and reads one reply.
+    Reply exchange(const QByteArray& request) const;
+    // A GET of the path and query of address (its host part is not looked at), as a browser
+    // sends it.
+    Reply get(const QString& address) const;
     qint64 processId() const { return m_process.processId(); }
     // Waits for the server to end (after a signal the test sent, say): its exit code, or -1 when
     // a signal killed it or it still runs after timeoutMs.
